@@ -1,0 +1,176 @@
+#include "app/mainwindow.h"
+
+#include "browse/browse.h"
+#include "check/check.h"
+#include "editing/editing.h"
+#include "search/search.h"
+#include "store/authors.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace tabrix {
+
+namespace {
+
+const QColor lightGreen(192, 255, 192);
+
+QLabel *label(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+} // namespace
+
+MainWindow::MainWindow(std::unique_ptr<Catalogue> catalogue, Services &services, const QString &programDir,
+                       QWidget *parent)
+    : QWidget(parent), m_catalogue(std::move(catalogue))
+{
+    m_context.catalogue = m_catalogue.get();
+    m_context.services = &services;
+    m_context.programDir = programDir;
+    m_form.window = this;
+
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Zarpo - Melvi - Trunda - 4.3-1"));
+    QPalette p = palette();
+    p.setColor(QPalette::Window, lightGreen);
+    setPalette(p);
+    setAutoFillBackground(true);
+
+    m_form.onglet = new TabControl(QStringLiteral("onglet"), 3, this);
+    std::array<QWidget *, 6> pages{};
+    for (const Category &category : categories()) {
+        auto *tab = new CategoryTab(category, this);
+        m_form.tabs[std::size_t(category.id)] = tab;
+        pages[std::size_t(category.tabIndex)] = tab;
+    }
+    pages[3] = buildSearchPage();
+    pages[4] = buildStatsPage();
+    const QStringList captions = {"Zarpo", "Melvi", "Trunda", "Recherche", "Stats", "Vasquo"};
+    for (int i = 0; i < 6; ++i)
+        m_form.onglet->addTab(pages[std::size_t(i)], captions.at(i));
+
+    m_form.lastSel = new QLineEdit(QStringLiteral("0"), this);
+    m_form.lastSel->setObjectName(QStringLiteral("last_sel"));
+    m_form.lastSel->hide();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_form.onglet);
+    resize(pixels(7575), pixels(9510));
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget *MainWindow::buildSearchPage()
+{
+    auto *page = new QWidget(this);
+    page->setObjectName(QStringLiteral("page_recherche"));
+
+    auto *options = new QVBoxLayout;
+    for (const Category &category : categories()) {
+        auto *option = new QRadioButton(category.tabCaption, page);
+        option->setObjectName(category.searchOption);
+        m_form.searchOptions[std::size_t(category.id)] = option;
+        options->addWidget(option);
+    }
+
+    m_form.cherche = new QLineEdit(page);
+    m_form.cherche->setObjectName(QStringLiteral("cherche"));
+    m_form.btSearch = new QPushButton(QStringLiteral("GO !"), page);
+    m_form.btSearch->setObjectName(QStringLiteral("bt_search"));
+    m_form.btSearch->setDefault(true);
+    auto *criterion = new QHBoxLayout;
+    criterion->addWidget(m_form.cherche, 1);
+    criterion->addWidget(m_form.btSearch);
+    auto *right = new QVBoxLayout;
+    right->addLayout(criterion);
+    right->addStretch(1);
+    auto *top = new QHBoxLayout;
+    top->addLayout(options);
+    top->addLayout(right, 1);
+
+    m_form.grilleSearch = new Grid(QStringLiteral("grille_search"), 2, Grid::Look::Search, page);
+    m_form.nbTrouve = label(QStringLiteral("nb_trouvé"), QStringLiteral("0 élément trouvé."), page);
+    m_form.nbFounded = label(QStringLiteral("nb_founded"), QString(), page);
+    m_form.btLast = new QPushButton(QStringLiteral("Vérifier les MAJ"), page);
+    m_form.btLast->setObjectName(QStringLiteral("bt_last"));
+    m_form.btLast->setAutoDefault(false);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_form.nbTrouve);
+    bottom->addWidget(m_form.nbFounded, 1);
+    bottom->addWidget(m_form.btLast);
+
+    auto *layout = new QVBoxLayout(page);
+    layout->addLayout(top);
+    layout->addWidget(m_form.grilleSearch, 1);
+    layout->addLayout(bottom);
+    return page;
+}
+
+QWidget *MainWindow::buildStatsPage()
+{
+    auto *page = new QWidget(this);
+    page->setObjectName(QStringLiteral("page_stats"));
+    auto *layout = new QGridLayout(page);
+    for (const Category &category : categories()) {
+        auto *grid = new Grid(category.statsGrid(), 2, Grid::Look::Stats, page);
+        m_form.statsGrids[std::size_t(category.id)] = grid;
+        auto *caption = label(category.statsGrid() + QStringLiteral("_label"), category.tabCaption, page);
+        // Zarpo top left, Melvi top right, Trunda bottom left, Vasquo bottom right.
+        const int row = (category.id / 2) * 2;
+        const int column = category.id % 2;
+        layout->addWidget(caption, row, column);
+        layout->addWidget(grid, row + 1, column);
+    }
+    return page;
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // The first list opens on its last entries.
+    Grid *first = m_form.tab(categories().front()).grid;
+    first->setTopRow(first->rows() - 1);
+}
+
+Status MainWindow::load()
+{
+    m_form.onglet->setCurrentIndex(0);
+
+    for (CategoryTab *tab : m_form.tabs)
+        tab->writeHeader();
+    m_form.grilleSearch->setText(0, 0, QStringLiteral(" N°"));
+    m_form.grilleSearch->setColumnWidthTwips(0, 500);
+    m_form.grilleSearch->setText(0, 1, QStringLiteral(" Nom"));
+    m_form.grilleSearch->setColumnWidthTwips(1, 3000);
+
+    for (const Category &category : categories()) {
+        Result<std::vector<GridRow>> rows = m_catalogue->rows(category, SortColumn::Number);
+        if (!rows)
+            return Failure{rows.error()};
+        CategoryTab &tab = m_form.tab(category);
+        tab.setAuthors(rankAuthors(*rows));
+        tab.fillGrid(*rows);
+    }
+
+    editing::attach(m_form, m_context);
+    browse::attach(m_form, m_context);
+    search::attach(m_form, m_context);
+    check::attach(m_form, m_context);
+    return success();
+}
+
+} // namespace tabrix

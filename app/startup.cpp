@@ -1,0 +1,37 @@
+#include "app/startup.h"
+
+#include <QApplication>
+#include <QDir>
+
+namespace tabrix {
+
+Result<std::unique_ptr<MainWindow>> startUp(const QString &programDir, Services &services)
+{
+    const QString path = QDir(programDir).filePath(catalogueFileName());
+    Catalogue::Opened opened = Catalogue::open(path);
+    if (auto *failed = std::get_if<Catalogue::OpenFailure>(&opened))
+        return Failure{failed->message};
+
+    auto window = std::make_unique<MainWindow>(std::move(std::get<std::unique_ptr<Catalogue>>(opened)), services,
+                                               programDir);
+    if (Status loaded = window->load(); !loaded)
+        return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être chargé.\n%2")
+                           .arg(QDir::toNativeSeparators(path), loaded.error())};
+    return window;
+}
+
+int runProgram(const QString &programDir, Services &services)
+{
+    Result<std::unique_ptr<MainWindow>> started = startUp(programDir, services);
+    if (!started) {
+        services.message(nullptr, started.error(), MessageIcon::Critical);
+        return 1;
+    }
+    std::unique_ptr<MainWindow> window = std::move(*started);
+    window->show();
+    const int status = QApplication::exec();
+    window.reset(); // closes the catalogue
+    return status;
+}
+
+} // namespace tabrix

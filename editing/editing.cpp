@@ -1,0 +1,11 @@
+#include "editing/editing.h"
+
+#include "ui/mainform.h"
+
+namespace tabrix::editing {
+
+void attach(MainForm &, Context &)
+{
+}
+
+} // namespace tabrix::editing

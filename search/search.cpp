@@ -1,0 +1,11 @@
+#include "search/search.h"
+
+#include "ui/mainform.h"
+
+namespace tabrix::search {
+
+void attach(MainForm &, Context &)
+{
+}
+
+} // namespace tabrix::search

@@ -1,0 +1,319 @@
+#include "store/catalogue.h"
+
+#include "store/french.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace tabrix {
+
+namespace {
+
+constexpr int busyWaitMs = 3000;
+
+QString shownPath(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+Catalogue::OpenFailure failure(Catalogue::Problem problem, QString message)
+{
+    return Catalogue::OpenFailure{problem, std::move(message)};
+}
+
+bool isAccessHeader(const QByteArray &head)
+{
+    const QByteArray signature = head.mid(4, 15);
+    return signature == "Standard Jet DB" || signature == "Standard ACE DB";
+}
+
+QString entryColumns(const Category &category)
+{
+    return QStringLiteral("ref, %1, auteur, url, lien").arg(category.nameField);
+}
+
+} // namespace
+
+Catalogue::Catalogue(sqlite3 *db, QString path) : m_db(db), m_path(std::move(path)) {}
+
+Catalogue::~Catalogue()
+{
+    m_statements.clear();
+    sqlite3_close_v2(m_db);
+}
+
+Catalogue::Opened Catalogue::open(const QString &path)
+{
+    const QString shown = shownPath(path);
+    const QFileInfo info(path);
+    if (!info.exists())
+        return failure(Problem::Missing, QStringLiteral("Le catalogue « %1 » est introuvable.").arg(shown));
+    if (info.isDir())
+        return failure(Problem::NotCatalogue,
+                       QStringLiteral("« %1 » est un dossier, pas un catalogue.").arg(shown));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failure(Problem::Unreadable,
+                       QStringLiteral("Le catalogue « %1 » ne peut pas être lu : accès refusé.").arg(shown));
+    const QByteArray head = file.read(100);
+    file.close();
+    if (isAccessHeader(head))
+        return failure(Problem::AccessFile,
+                       QStringLiteral("Le fichier « %1 » est une base Access de l'ancien programme. "
+                                      "Il doit d'abord être converti au format de Tabrix :\n"
+                                      "mv Tabrix.mdb Tabrix-access.mdb && "
+                                      "tabrix-admin import Tabrix-access.mdb Tabrix.mdb")
+                           .arg(shown));
+    if (!head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return failure(Problem::NotCatalogue,
+                       QStringLiteral("Le fichier « %1 » n'est pas un catalogue Tabrix.").arg(shown));
+
+    sqlite3 *db = nullptr;
+    const int code = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (code != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return failure(Problem::Unreadable, QStringLiteral("Le catalogue « %1 » ne peut pas être ouvert : %2.")
+                                                .arg(shown, sql::describe(code)));
+    }
+    sqlite3_busy_timeout(db, busyWaitMs);
+    std::unique_ptr<Catalogue> catalogue(new Catalogue(db, path));
+
+    QSet<QString> tables;
+    {
+        sql::Statement list(db, QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'table'"));
+        while (list.next())
+            tables.insert(list.text(0));
+        if (list.failed())
+            return failure(Problem::NotCatalogue,
+                           QStringLiteral("Le fichier « %1 » n'est pas un catalogue Tabrix : %2.")
+                               .arg(shown, sql::describe(list.code())));
+    }
+    const QStringList required = {"zarpo", "melvi", "trunda", "auteurs"};
+    bool anyKnown = tables.contains("titres");
+    for (const QString &name : required)
+        anyKnown = anyKnown || tables.contains(name);
+    if (!anyKnown)
+        return failure(Problem::NotCatalogue,
+                       QStringLiteral("Le fichier « %1 » n'est pas un catalogue Tabrix : il ne contient aucune liste.")
+                           .arg(shown));
+    for (const QString &name : required)
+        if (!tables.contains(name))
+            return failure(Problem::MissingTable,
+                           QStringLiteral("Le catalogue « %1 » est incomplet : la table « %2 » manque.")
+                               .arg(shown, name));
+    if (!tables.contains("titres"))
+        return failure(Problem::Outdated,
+                       QStringLiteral("Vous n'avez pas la dernière version de la base de données."));
+
+    // Every table must have the columns the program reads and writes.
+    for (const Category &category : categories()) {
+        sql::Statement probe(db, QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(entryColumns(category), category.table));
+        if (!probe.valid())
+            return failure(Problem::NotCatalogue,
+                           QStringLiteral("Le catalogue « %1 » est endommagé : la table « %2 » n'a pas les colonnes attendues.")
+                               .arg(shown, category.table));
+    }
+    sql::Statement probe(db, QStringLiteral("SELECT nom FROM auteurs LIMIT 0"));
+    if (!probe.valid())
+        return failure(Problem::NotCatalogue,
+                       QStringLiteral("Le catalogue « %1 » est endommagé : la table « auteurs » n'a pas les colonnes attendues.")
+                           .arg(shown));
+    return catalogue;
+}
+
+sql::Statement &Catalogue::statement(const QString &query)
+{
+    auto it = m_statements.find(query);
+    if (it == m_statements.end())
+        it = m_statements.emplace(query, sql::Statement(m_db, query)).first;
+    it->second.reset();
+    return it->second;
+}
+
+QString Catalogue::failureText(const QString &what, int code) const
+{
+    return QStringLiteral("%1 : %2.").arg(what, sql::describe(code));
+}
+
+Result<std::vector<GridRow>> Catalogue::rows(const Category &category, SortColumn column)
+{
+    sql::Statement &query = statement(
+        QStringLiteral("SELECT ref, %1, auteur FROM %2 ORDER BY ref, rowid").arg(category.nameField, category.table));
+    std::vector<GridRow> rows;
+    while (query.next())
+        rows.push_back({query.text(0), query.text(1), query.text(2)});
+    if (query.failed())
+        return Failure{failureText(QStringLiteral("La liste %1 n'a pas pu être lue").arg(category.word), query.code())};
+    if (column == SortColumn::Number)
+        return rows;
+
+    // Sort keys are worked out once per row, not once per comparison.
+    struct Keyed {
+        QString key;
+        const QString *text;
+        std::size_t index;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const QString &text = column == SortColumn::Name ? rows[i].name : rows[i].author;
+        keyed.push_back({frenchSortKey(text), &text, i});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+        const int byKey = a.key.compare(b.key);
+        if (byKey != 0)
+            return byKey < 0;
+        return a.text->compare(*b.text) < 0;
+    });
+    std::vector<GridRow> sorted;
+    sorted.reserve(rows.size());
+    for (const Keyed &k : keyed)
+        sorted.push_back(std::move(rows[k.index]));
+    return sorted;
+}
+
+Result<std::vector<GridRow>> Catalogue::storedRows(const Category &category)
+{
+    sql::Statement &query = statement(
+        QStringLiteral("SELECT ref, %1, auteur FROM %2 ORDER BY rowid").arg(category.nameField, category.table));
+    std::vector<GridRow> rows;
+    while (query.next())
+        rows.push_back({query.text(0), query.text(1), query.text(2)});
+    if (query.failed())
+        return Failure{failureText(QStringLiteral("La liste %1 n'a pas pu être lue").arg(category.word), query.code())};
+    return rows;
+}
+
+Result<std::optional<Entry>> Catalogue::find(const Category &category, const QString &ref)
+{
+    sql::Statement &query = statement(
+        QStringLiteral("SELECT %1 FROM %2 WHERE ref = ?1").arg(entryColumns(category), category.table));
+    query.bind(1, ref);
+    std::optional<Entry> found;
+    if (query.next())
+        found = Entry{query.text(0), query.text(1), query.text(2), query.optionalText(3), query.optionalText(4)};
+    else if (query.failed())
+        return Failure{failureText(QStringLiteral("Le n° %1 n'a pas pu être lu").arg(ref), query.code())};
+    query.reset();
+    return found;
+}
+
+Result<int> Catalogue::count(const Category &category)
+{
+    sql::Statement &query = statement(QStringLiteral("SELECT count(*) FROM %1").arg(category.table));
+    if (!query.next())
+        return Failure{failureText(QStringLiteral("La liste %1 n'a pas pu être comptée").arg(category.word), query.code())};
+    const int n = int(query.integer(0));
+    query.reset();
+    return n;
+}
+
+Result<std::vector<QString>> Catalogue::authors()
+{
+    sql::Statement &query = statement(QStringLiteral("SELECT nom FROM auteurs ORDER BY rowid"));
+    std::vector<QString> names;
+    while (query.next())
+        names.push_back(query.text(0));
+    if (query.failed())
+        return Failure{failureText(QStringLiteral("La liste des auteurs n'a pas pu être lue"), query.code())};
+    return names;
+}
+
+Result<bool> Catalogue::knowsAuthor(const QString &name)
+{
+    const Result<std::vector<QString>> names = authors();
+    if (!names)
+        return Failure{names.error()};
+    const QString wanted = foldCase(name);
+    return std::any_of(names->begin(), names->end(), [&](const QString &n) { return foldCase(n) == wanted; });
+}
+
+Status Catalogue::execute(const QString &query)
+{
+    sql::Statement &stmt = statement(query);
+    stmt.next();
+    const int code = stmt.code();
+    stmt.reset();
+    if (code != SQLITE_DONE && code != SQLITE_ROW)
+        return Failure{sql::describe(code)};
+    return success();
+}
+
+Status Catalogue::insertEntry(const Category &category, const Entry &entry)
+{
+    sql::Statement &insert = statement(QStringLiteral("INSERT INTO %1 (%2) VALUES (?1, ?2, ?3, ?4, ?5)")
+                                           .arg(category.table, entryColumns(category)));
+    insert.bind(1, entry.ref);
+    insert.bind(2, entry.name);
+    insert.bind(3, entry.author);
+    insert.bind(4, entry.url);
+    insert.bind(5, entry.link);
+    insert.next();
+    const int code = insert.code();
+    insert.reset();
+    if (code != SQLITE_DONE)
+        return Failure{sql::describe(code)};
+    return success();
+}
+
+Status Catalogue::append(const Category &category, const Entry &entry)
+{
+    const QString what = QStringLiteral("L'entrée n° %1 n'a pas été enregistrée").arg(entry.ref);
+    if (Status begun = execute(QStringLiteral("BEGIN IMMEDIATE")); !begun)
+        return Failure{QStringLiteral("%1 : %2.").arg(what, begun.error())};
+
+    auto abandon = [&](const QString &cause) {
+        execute(QStringLiteral("ROLLBACK"));
+        return Failure{QStringLiteral("%1 : %2.").arg(what, cause)};
+    };
+
+    if (category.recordsAuthor) {
+        const Result<bool> known = knowsAuthor(entry.author);
+        if (!known)
+            return abandon(QStringLiteral("la liste des auteurs n'a pas pu être lue"));
+        if (!*known) {
+            sql::Statement &insert = statement(QStringLiteral("INSERT INTO auteurs (nom) VALUES (?1)"));
+            insert.bind(1, entry.author);
+            insert.next();
+            const int code = insert.code();
+            insert.reset();
+            if (code != SQLITE_DONE)
+                return abandon(sql::describe(code));
+        }
+    }
+    if (Status inserted = insertEntry(category, entry); !inserted)
+        return abandon(inserted.error());
+    if (Status committed = execute(QStringLiteral("COMMIT")); !committed)
+        return abandon(committed.error());
+    return success();
+}
+
+Result<bool> Catalogue::rewrite(const Category &category, const QString &ref, const Entry &entry)
+{
+    const QString what = QStringLiteral("L'entrée n° %1 n'a pas été modifiée").arg(ref);
+    sql::Statement &update = statement(
+        QStringLiteral("UPDATE %1 SET ref = ?2, %2 = ?3, auteur = ?4, url = ?5, lien = ?6 "
+                       "WHERE rowid = (SELECT rowid FROM %1 WHERE ref = ?1 LIMIT 1)")
+            .arg(category.table, category.nameField));
+    update.bind(1, ref);
+    update.bind(2, entry.ref);
+    update.bind(3, entry.name);
+    update.bind(4, entry.author);
+    update.bind(5, entry.url);
+    update.bind(6, entry.link);
+    update.next();
+    const int code = update.code();
+    update.reset();
+    if (code != SQLITE_DONE)
+        return Failure{QStringLiteral("%1 : %2.").arg(what, sql::describe(code))};
+    return sqlite3_changes(m_db) > 0;
+}
+
+} // namespace tabrix

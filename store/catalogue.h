@@ -1,0 +1,99 @@
+#pragma once
+
+#include "store/category.h"
+#include "store/result.h"
+#include "store/sqlite.h"
+
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+
+namespace tabrix {
+
+// What a category grid shows of an entry. A field with no value reads as
+// an empty text.
+struct GridRow {
+    QString ref;
+    QString name;
+    QString author;
+};
+
+// One record of a category table. The links keep the difference between
+// "no value" (nullopt) and an empty text.
+struct Entry {
+    QString ref;
+    QString name;
+    QString author;
+    std::optional<QString> url;
+    std::optional<QString> link;
+};
+
+enum class SortColumn { Number = 0, Name = 1, Author = 2 };
+
+// The file name of the catalogue, in the program's directory.
+inline QString catalogueFileName() { return QStringLiteral("Tabrix.mdb"); }
+
+// The open catalogue file. Never shows anything: every call returns its
+// outcome, with a French message when it failed.
+class Catalogue {
+public:
+    enum class Problem { Missing, Unreadable, AccessFile, NotCatalogue, MissingTable, Outdated };
+    struct OpenFailure {
+        Problem problem;
+        QString message;
+    };
+    using Opened = std::variant<std::unique_ptr<Catalogue>, OpenFailure>;
+
+    // Opens an existing catalogue read-write (read-only when the file is
+    // write-protected). Never creates, repairs or upgrades the file.
+    static Opened open(const QString &path);
+
+    ~Catalogue();
+    Catalogue(const Catalogue &) = delete;
+    Catalogue &operator=(const Catalogue &) = delete;
+
+    const QString &path() const { return m_path; }
+    sqlite3 *handle() const { return m_db; }
+
+    // Entries for the grid: by number, or sorted by name or author in
+    // French order (ascending; equal texts keep number order).
+    Result<std::vector<GridRow>> rows(const Category &category, SortColumn column = SortColumn::Number);
+    // Entries in the order they were stored.
+    Result<std::vector<GridRow>> storedRows(const Category &category);
+    // The entry with exactly this number, if any.
+    Result<std::optional<Entry>> find(const Category &category, const QString &ref);
+    Result<int> count(const Category &category);
+    // The authors of the auteurs table, in stored order.
+    Result<std::vector<QString>> authors();
+    // Whether auteurs holds this author, letter case ignored.
+    Result<bool> knowsAuthor(const QString &name);
+
+    // Appends an entry, and for a list that records its authors, the author
+    // when auteurs does not know it yet: all or nothing.
+    Status append(const Category &category, const Entry &entry);
+    // Rewrites the entry whose number is `ref` with `entry`; false when no
+    // entry has that number (nothing is written then).
+    Result<bool> rewrite(const Category &category, const QString &ref, const Entry &entry);
+
+    // A prepared statement kept for the life of the catalogue.
+    sql::Statement &statement(const QString &query);
+    // A French message for the last failure on this connection.
+    QString failureText(const QString &what, int code) const;
+
+private:
+    Catalogue(sqlite3 *db, QString path);
+    Status execute(const QString &query);
+    Status insertEntry(const Category &category, const Entry &entry);
+
+    sqlite3 *m_db = nullptr;
+    QString m_path;
+    std::map<QString, sql::Statement> m_statements;
+};
+
+} // namespace tabrix

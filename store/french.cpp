@@ -1,0 +1,44 @@
+#include "store/french.h"
+
+namespace tabrix {
+
+QString frenchSortKey(const QString &text)
+{
+    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
+    QString key;
+    key.reserve(decomposed.size());
+    for (QChar c : decomposed) {
+        switch (c.category()) {
+        case QChar::Mark_NonSpacing:
+        case QChar::Mark_SpacingCombining:
+        case QChar::Mark_Enclosing:
+            continue;
+        default:
+            break;
+        }
+        switch (c.unicode()) {
+        case 0x0152: case 0x0153: key += QLatin1String("oe"); continue; // Œ œ
+        case 0x00C6: case 0x00E6: key += QLatin1String("ae"); continue; // Æ æ
+        case 0x00DF: key += QLatin1String("ss"); continue;                // ß
+        default:
+            break;
+        }
+        key += c;
+    }
+    return key.toCaseFolded();
+}
+
+int frenchCompare(const QString &a, const QString &b)
+{
+    const int byKey = frenchSortKey(a).compare(frenchSortKey(b));
+    if (byKey != 0)
+        return byKey;
+    return a.compare(b);
+}
+
+QString foldCase(const QString &text)
+{
+    return text.toCaseFolded();
+}
+
+} // namespace tabrix

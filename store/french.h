@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace tabrix {
+
+// The key a French reader sorts by: accents and letter case set aside,
+// ligatures spelled out ("École" -> "ecole", "Œuvre" -> "oeuvre").
+QString frenchSortKey(const QString &text);
+
+// Ordering of two texts as a French reader expects: by their keys, then,
+// for texts with the same key, by the texts themselves so the order is total.
+int frenchCompare(const QString &a, const QString &b);
+
+// Letter case folded, accented letters included ("ÉLODIE" == "élodie"),
+// for comparisons that ignore case.
+QString foldCase(const QString &text);
+
+} // namespace tabrix

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace tabrix::sql {
+
+// A prepared statement, finalised when it goes out of scope. Values are
+// always bound as parameters, never pasted into the query text.
+class Statement {
+public:
+    Statement() = default;
+    Statement(sqlite3 *db, const QString &query);
+    ~Statement();
+    Statement(Statement &&other) noexcept;
+    Statement &operator=(Statement &&other) noexcept;
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool valid() const { return m_stmt != nullptr; }
+    int prepareCode() const { return m_prepareCode; }
+
+    void reset();
+    void bind(int index, const QString &text);
+    void bind(int index, const std::optional<QString> &text);
+    void bind(int index, qint64 value);
+
+    // Steps once: true while a row is available, false at the end or on an
+    // error (then code() tells which).
+    bool next();
+    int code() const { return m_lastCode; }
+    bool failed() const;
+
+    int columnCount() const;
+    bool isNull(int column) const;
+    QString text(int column) const;               // NULL gives an empty text
+    std::optional<QString> optionalText(int column) const;
+    qint64 integer(int column) const;
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+    int m_prepareCode = 0;
+    int m_lastCode = 0;
+};
+
+// The French text of an SQLite result code, for messages.
+QString describe(int code);
+
+} // namespace tabrix::sql

@@ -1,0 +1,145 @@
+#include "support/testsupport.h"
+
+#include "app/startup.h"
+#include "store/schema.h"
+#include "store/sqlite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <sqlite3.h>
+
+namespace tabrix::test {
+
+namespace {
+
+struct Connection {
+    explicit Connection(const QString &path)
+    {
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            qFatal("cannot open %s", qPrintable(path));
+        sqlite3_busy_timeout(db, 5000);
+    }
+    ~Connection() { sqlite3_close_v2(db); }
+    sqlite3 *db = nullptr;
+};
+
+} // namespace
+
+ProgramDir::ProgramDir()
+{
+    if (!m_dir.isValid())
+        qFatal("cannot create a temporary directory");
+}
+
+QString ProgramDir::file(const QString &name) const
+{
+    return QDir(m_dir.path()).filePath(name);
+}
+
+Entry entry(const QString &ref, const QString &name, const QString &author, std::optional<QString> url,
+            std::optional<QString> link)
+{
+    return Entry{ref, name, author, std::move(url), std::move(link)};
+}
+
+std::vector<Entry> numberedEntries(int count, const QStringList &authors)
+{
+    std::vector<Entry> entries;
+    for (int i = 1; i <= count; ++i) {
+        const QString ref = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+        entries.push_back(entry(ref, QStringLiteral("Énigme %1").arg(i), authors.at((i - 1) % authors.size()),
+                                QStringLiteral("https://images.norvane.fr/%1.jpg").arg(ref),
+                                QStringLiteral("https://www.norvane.fr/t%1").arg(ref)));
+    }
+    return entries;
+}
+
+void createEmptyCatalogue(const QString &path)
+{
+    const Status created = createCatalogue(path);
+    if (!created)
+        qFatal("%s", qPrintable(created.error()));
+}
+
+void insertEntries(const QString &path, const Category &category, const std::vector<Entry> &entries)
+{
+    Connection connection(path);
+    sql::Statement insert(connection.db, QStringLiteral("INSERT INTO %1 (ref, %2, auteur, url, lien) VALUES (?1, ?2, ?3, ?4, ?5)")
+                                             .arg(category.table, category.nameField));
+    sqlite3_exec(connection.db, "BEGIN", nullptr, nullptr, nullptr);
+    for (const Entry &e : entries) {
+        insert.reset();
+        insert.bind(1, e.ref);
+        insert.bind(2, e.name);
+        insert.bind(3, e.author);
+        insert.bind(4, e.url);
+        insert.bind(5, e.link);
+        insert.next();
+        if (insert.code() != SQLITE_DONE)
+            qFatal("insert failed: %d", insert.code());
+    }
+    sqlite3_exec(connection.db, "COMMIT", nullptr, nullptr, nullptr);
+}
+
+void insertAuthors(const QString &path, const QStringList &names)
+{
+    Connection connection(path);
+    sql::Statement insert(connection.db, QStringLiteral("INSERT INTO auteurs (nom) VALUES (?1)"));
+    for (const QString &name : names) {
+        insert.reset();
+        insert.bind(1, name);
+        insert.next();
+    }
+}
+
+void execute(const QString &path, const QString &sql)
+{
+    Connection connection(path);
+    char *error = nullptr;
+    if (sqlite3_exec(connection.db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error);
+        sqlite3_free(error);
+        qFatal("%s: %s", qPrintable(sql), qPrintable(message));
+    }
+}
+
+std::vector<QStringList> tableRows(const QString &path, const QString &table)
+{
+    Connection connection(path);
+    sql::Statement select(connection.db, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
+    std::vector<QStringList> rows;
+    while (select.next()) {
+        QStringList row;
+        for (int c = 0; c < select.columnCount(); ++c)
+            row << (select.isNull(c) ? QStringLiteral("<NULL>") : select.text(c));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::unique_ptr<Catalogue> openCatalogue(const QString &path)
+{
+    Catalogue::Opened opened = Catalogue::open(path);
+    if (auto *failed = std::get_if<Catalogue::OpenFailure>(&opened))
+        qFatal("%s", qPrintable(failed->message));
+    return std::move(std::get<std::unique_ptr<Catalogue>>(opened));
+}
+
+std::unique_ptr<MainWindow> startProgram(const ProgramDir &dir, RecordingServices &services)
+{
+    Result<std::unique_ptr<MainWindow>> started = startUp(dir.path(), services);
+    if (!started) {
+        services.message(nullptr, started.error(), MessageIcon::Critical);
+        return nullptr;
+    }
+    return std::move(*started);
+}
+
+const Category &zarpo() { return categories()[0]; }
+const Category &melvi() { return categories()[1]; }
+const Category &trunda() { return categories()[2]; }
+const Category &titres() { return categories()[3]; }
+
+} // namespace tabrix::test

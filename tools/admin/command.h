@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <functional>
+#include <vector>
+
+namespace tabrix::admin {
+
+// One sub-command of tabrix-admin. Each command file registers its own.
+struct Command {
+    QString name;
+    QString usage;       // the arguments, as shown in the help
+    QString description; // one line, in French
+    int argumentCount;   // exact number of arguments
+    std::function<int(const QStringList &arguments, QTextStream &out, QTextStream &err)> run;
+};
+
+bool registerCommand(Command command);
+const std::vector<Command> &commands();
+
+} // namespace tabrix::admin

@@ -1,0 +1,163 @@
+#include "ui/categorytab.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace tabrix {
+
+namespace {
+
+QLineEdit *lineEdit(const QString &name, QWidget *parent)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    return edit;
+}
+
+QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(parent), m_category(category)
+{
+    setObjectName(QStringLiteral("page_") + category.table);
+
+    grid = new Grid(category.grid(), 3, Grid::Look::Category, this);
+    grid->setMinimumWidth(pixels(500 + 2500 + 1300) + 22);
+
+    number = lineEdit(category.numberBox(), this);
+    number->setMaximumWidth(60);
+    name = lineEdit(category.nameBox(), this);
+    author = new QComboBox(this);
+    author->setObjectName(category.authorBox());
+    author->setEditable(true);
+    author->setInsertPolicy(QComboBox::NoInsert);
+    author->setMaxVisibleItems(20);
+    url = lineEdit(category.urlBox(), this);
+    link = lineEdit(category.linkBox(), this);
+
+    addButton = button(category.addButton(), QStringLiteral("Ajouter"), this);
+    updateButton = button(category.updateButton(), QStringLiteral("MAJ"), this);
+    topButton = button(category.topButton, QStringLiteral("<<"), this);
+    bottomButton = button(category.bottomButton, QStringLiteral(">>"), this);
+    topButton->setToolTip(QStringLiteral("Début de la liste"));
+    bottomButton->setToolTip(QStringLiteral("Fin de la liste"));
+
+    frame = new QGroupBox(QStringLiteral("Affichage"), this);
+    frame->setObjectName(category.frame);
+    showCheck = new QCheckBox(QStringLiteral("Afficher"), frame);
+    showCheck->setObjectName(category.showCheck());
+    windowOption = new QRadioButton(QStringLiteral("Img fenêtre"), frame);
+    windowOption->setObjectName(category.windowOption());
+    windowOption->setChecked(true);
+    webOption = new QRadioButton(QStringLiteral("Img WEB"), frame);
+    webOption->setObjectName(category.webOption());
+    forumOption = new QRadioButton(QStringLiteral("Norvane"), frame);
+    forumOption->setObjectName(category.forumOption());
+    auto *frameLayout = new QVBoxLayout(frame);
+    frameLayout->addWidget(showCheck);
+    frameLayout->addWidget(windowOption);
+    frameLayout->addWidget(webOption);
+    frameLayout->addWidget(forumOption);
+    if (category.needsForumLink) {
+        // A second "Afficher" box that nothing reads, kept for the look of the tab.
+        auto *spare = new QCheckBox(QStringLiteral("Afficher"), frame);
+        spare->setObjectName(QStringLiteral("Check1"));
+        frameLayout->addWidget(spare);
+    }
+
+    auto *fields = new QFormLayout;
+    fields->setRowWrapPolicy(QFormLayout::WrapAllRows);
+    fields->setVerticalSpacing(2);
+    fields->addRow(QStringLiteral("N°"), number);
+    fields->addRow(category.nameLabel, name);
+    fields->addRow(QStringLiteral("Auteur"), author);
+    fields->addRow(QStringLiteral("Lien image"), url);
+    fields->addRow(QStringLiteral("Lien Norvane"), link);
+
+    auto *editButtons = new QHBoxLayout;
+    editButtons->addWidget(addButton);
+    editButtons->addWidget(updateButton);
+    auto *scrollButtons = new QHBoxLayout;
+    scrollButtons->addWidget(topButton);
+    scrollButtons->addWidget(bottomButton);
+
+    auto *side = new QVBoxLayout;
+    side->addLayout(fields);
+    side->addLayout(editButtons);
+    side->addLayout(scrollButtons);
+    side->addWidget(frame);
+    side->addStretch(1);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(grid, 1);
+    layout->addLayout(side);
+}
+
+QString CategoryTab::authorText() const
+{
+    return author->currentText();
+}
+
+void CategoryTab::setAuthorText(const QString &text)
+{
+    author->setEditText(text);
+}
+
+void CategoryTab::clearFields()
+{
+    number->clear();
+    name->clear();
+    author->setEditText(QString());
+    url->clear();
+    link->clear();
+}
+
+void CategoryTab::writeHeader()
+{
+    grid->setText(0, 0, QStringLiteral(" N°"));
+    grid->setColumnWidthTwips(0, 500);
+    grid->setText(0, 1, QStringLiteral(" Nom"));
+    grid->setColumnWidthTwips(1, 2500);
+    grid->setText(0, 2, QStringLiteral(" Auteur"));
+    grid->setColumnWidthTwips(2, 1300);
+}
+
+void CategoryTab::fillGrid(const std::vector<GridRow> &rows)
+{
+    std::vector<QStringList> texts;
+    texts.reserve(rows.size());
+    for (const GridRow &row : rows)
+        texts.push_back({row.ref, row.name, row.author});
+    grid->setRowTexts(std::move(texts));
+    grid->setTopRow(grid->rows() - 1);
+}
+
+void CategoryTab::setAuthors(const std::vector<QString> &authors)
+{
+    const QString typed = author->currentText();
+    QStringList items;
+    items.reserve(qsizetype(authors.size()));
+    for (const QString &a : authors)
+        items << a;
+    author->clear();
+    author->addItems(items);
+    author->setEditText(typed);
+}
+
+} // namespace tabrix

@@ -1,0 +1,307 @@
+#include "ui/grid.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace tabrix {
+
+GridModel::GridModel(int columns, QObject *parent)
+    : QAbstractTableModel(parent), m_columns(columns), m_alignments(columns, Qt::AlignLeft | Qt::AlignVCenter)
+{
+    for (int c = 0; c < columns; ++c)
+        m_header << QString();
+}
+
+int GridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int GridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_columns;
+}
+
+QVariant GridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return text(index.row(), index.column());
+    case Qt::BackgroundRole: {
+        const auto it = m_backgrounds.constFind(cellKey(index.row(), index.column()));
+        return it == m_backgrounds.constEnd() ? QVariant() : QVariant(*it);
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(m_alignments[std::size_t(index.column())]);
+    default:
+        return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return m_header.value(section);
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}
+
+void GridModel::setDataRows(int count)
+{
+    count = std::max(0, count);
+    const int current = dataRows();
+    if (count > current) {
+        beginInsertRows({}, current, count - 1);
+        m_rows.resize(std::size_t(count));
+        endInsertRows();
+    } else if (count < current) {
+        beginRemoveRows({}, count, current - 1);
+        m_rows.resize(std::size_t(count));
+        for (auto it = m_backgrounds.begin(); it != m_backgrounds.end();)
+            it = int(it.key() >> 32) >= count ? m_backgrounds.erase(it) : std::next(it);
+        endRemoveRows();
+    }
+}
+
+void GridModel::replaceRows(std::vector<QStringList> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    m_backgrounds.clear();
+    endResetModel();
+}
+
+QString GridModel::text(int dataRow, int column) const
+{
+    if (dataRow < 0 || dataRow >= dataRows())
+        return QString();
+    return m_rows[std::size_t(dataRow)].value(column);
+}
+
+void GridModel::setText(int dataRow, int column, const QString &text)
+{
+    if (dataRow < 0 || dataRow >= dataRows() || column < 0 || column >= m_columns)
+        return;
+    QStringList &cells = m_rows[std::size_t(dataRow)];
+    while (cells.size() <= column)
+        cells << QString();
+    cells[column] = text;
+    const QModelIndex changed = index(dataRow, column);
+    emit dataChanged(changed, changed, {Qt::DisplayRole});
+}
+
+void GridModel::setHeaderText(int column, const QString &text)
+{
+    if (column < 0 || column >= m_columns)
+        return;
+    m_header[column] = text;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+QColor GridModel::background(int dataRow, int column) const
+{
+    return m_backgrounds.value(cellKey(dataRow, column));
+}
+
+void GridModel::setBackground(int dataRow, int column, const QColor &color)
+{
+    if (dataRow < 0 || dataRow >= dataRows() || column < 0 || column >= m_columns)
+        return;
+    m_backgrounds.insert(cellKey(dataRow, column), color);
+    const QModelIndex changed = index(dataRow, column);
+    emit dataChanged(changed, changed, {Qt::BackgroundRole});
+}
+
+void GridModel::setAlignment(int column, Qt::Alignment alignment)
+{
+    if (column < 0 || column >= m_columns)
+        return;
+    m_alignments[std::size_t(column)] = alignment;
+    if (!m_rows.empty())
+        emit dataChanged(index(0, column), index(dataRows() - 1, column), {Qt::TextAlignmentRole});
+}
+
+void GridModel::sortNumericDescending(int column)
+{
+    struct Keyed {
+        bool numeric;
+        double value;
+        std::size_t index;
+    };
+    std::vector<Keyed> keys;
+    keys.reserve(m_rows.size());
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        bool ok = false;
+        const double value = m_rows[i].value(column).trimmed().toDouble(&ok);
+        keys.push_back({ok, value, i});
+    }
+    std::stable_sort(keys.begin(), keys.end(), [](const Keyed &a, const Keyed &b) {
+        if (a.numeric != b.numeric)
+            return a.numeric;
+        return a.numeric && a.value > b.value;
+    });
+    std::vector<QStringList> sorted;
+    sorted.reserve(m_rows.size());
+    QHash<quint64, QColor> backgrounds;
+    for (std::size_t to = 0; to < keys.size(); ++to) {
+        const std::size_t from = keys[to].index;
+        sorted.push_back(std::move(m_rows[from]));
+        for (int c = 0; c < m_columns; ++c) {
+            const auto it = m_backgrounds.constFind(cellKey(int(from), c));
+            if (it != m_backgrounds.constEnd())
+                backgrounds.insert(cellKey(int(to), c), *it);
+        }
+    }
+    beginResetModel();
+    m_rows = std::move(sorted);
+    m_backgrounds = std::move(backgrounds);
+    endResetModel();
+}
+
+Grid::Grid(const QString &name, int columns, Look look, QWidget *parent)
+    : QTableView(parent), m_model(new GridModel(columns, this))
+{
+    setObjectName(name);
+    setModel(m_model);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 2);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+
+    QPalette p = palette();
+    switch (look) {
+    case Look::Category:
+        // A selection is not highlighted in the lists of entries.
+        p.setColor(QPalette::Highlight, p.color(QPalette::Base));
+        p.setColor(QPalette::HighlightedText, p.color(QPalette::Text));
+        break;
+    case Look::Search:
+        p.setColor(QPalette::Highlight, QColor(128, 255, 255));
+        p.setColor(QPalette::HighlightedText, Qt::black);
+        break;
+    case Look::Stats:
+        p.setColor(QPalette::Highlight, QColor(0, 0, 255));
+        p.setColor(QPalette::HighlightedText, Qt::white);
+        setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(192, 255, 255); }"));
+        break;
+    }
+    setPalette(p);
+
+    connect(this, &QTableView::clicked, this, [this](const QModelIndex &index) {
+        m_row = index.row() + 1;
+        m_col = index.column();
+        emit cellClicked(m_row, m_col);
+    });
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        m_col = column;
+        emit headerClicked(column);
+    });
+}
+
+void Grid::setRows(int rows)
+{
+    m_model->setDataRows(rows - 1);
+    if (m_row >= this->rows())
+        m_row = this->rows() - 1;
+}
+
+void Grid::setRowTexts(std::vector<QStringList> rows)
+{
+    m_model->replaceRows(std::move(rows));
+    m_row = std::min(m_row, this->rows() - 1);
+}
+
+void Grid::appendRow(const QStringList &texts)
+{
+    const int row = rows();
+    setRows(row + 1);
+    for (int c = 0; c < texts.size() && c < columns(); ++c)
+        m_model->setText(row - 1, c, texts.at(c));
+}
+
+QString Grid::text(int row, int column) const
+{
+    if (row == 0)
+        return m_model->headerText(column);
+    return m_model->text(row - 1, column);
+}
+
+void Grid::setText(int row, int column, const QString &text)
+{
+    if (row == 0)
+        m_model->setHeaderText(column, text);
+    else
+        m_model->setText(row - 1, column, text);
+}
+
+void Grid::setCurrentCell(int row, int column)
+{
+    if (row < 0 || row >= rows() || column < 0 || column >= columns())
+        return;
+    m_row = row;
+    m_col = column;
+    if (row >= 1)
+        setCurrentIndex(m_model->index(row - 1, column));
+}
+
+void Grid::setTopRow(int row)
+{
+    if (m_model->dataRows() == 0)
+        return;
+    const int dataRow = std::clamp(row - 1, 0, m_model->dataRows() - 1);
+    scrollTo(m_model->index(dataRow, 0), QAbstractItemView::PositionAtTop);
+}
+
+int Grid::topRow() const
+{
+    const int dataRow = rowAt(0);
+    return dataRow < 0 ? 0 : dataRow + 1;
+}
+
+QColor Grid::cellBackground(int row, int column) const
+{
+    return row >= 1 ? m_model->background(row - 1, column) : QColor();
+}
+
+void Grid::setCellBackground(int row, int column, const QColor &color)
+{
+    if (row >= 1)
+        m_model->setBackground(row - 1, column, color);
+}
+
+void Grid::setColumnWidthTwips(int column, int twips)
+{
+    setColumnWidth(column, pixels(twips));
+}
+
+void Grid::setColumnAlignment(int column, int code)
+{
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    if (code == 2)
+        alignment = Qt::AlignLeft | Qt::AlignBottom;
+    else if (code == 4)
+        alignment = Qt::AlignCenter;
+    m_model->setAlignment(column, alignment);
+}
+
+void Grid::sortNumericDescending(int column)
+{
+    m_model->sortNumericDescending(column);
+}
+
+} // namespace tabrix

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QHash>
+#include <QStringList>
+#include <QTableView>
+
+#include <vector>
+
+namespace tabrix {
+
+// Twips, the unit of the window layouts: 15 to a screen pixel.
+constexpr int twipsPerPixel = 15;
+constexpr int pixels(int twips) { return (twips + twipsPerPixel / 2) / twipsPerPixel; }
+
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridModel(int columns, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    int dataRows() const { return int(m_rows.size()); }
+    void setDataRows(int count);
+    void replaceRows(std::vector<QStringList> rows);
+    QString text(int dataRow, int column) const;
+    void setText(int dataRow, int column, const QString &text);
+    QString headerText(int column) const { return m_header.value(column); }
+    void setHeaderText(int column, const QString &text);
+    QColor background(int dataRow, int column) const;
+    void setBackground(int dataRow, int column, const QColor &color);
+    void setAlignment(int column, Qt::Alignment alignment);
+    void sortNumericDescending(int column);
+
+private:
+    static quint64 cellKey(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
+
+    int m_columns;
+    std::vector<QStringList> m_rows;
+    QStringList m_header;
+    QHash<quint64, QColor> m_backgrounds;
+    std::vector<Qt::Alignment> m_alignments;
+};
+
+// A grid of text cells with one fixed header row, addressed the way the
+// catalogue's operations speak of it: row 0 is the header, rows 1 and up
+// hold the data, and rows() counts the header too.
+class Grid : public QTableView {
+    Q_OBJECT
+public:
+    enum class Look { Category, Search, Stats };
+
+    Grid(const QString &name, int columns, Look look, QWidget *parent = nullptr);
+
+    int rows() const { return m_model->dataRows() + 1; }
+    void setRows(int rows);
+    int columns() const { return m_model->columnCount(); }
+
+    // Replaces every data row at once (the fast path for filling a grid).
+    void setRowTexts(std::vector<QStringList> rows);
+    void appendRow(const QStringList &texts);
+
+    QString text(int row, int column) const;
+    void setText(int row, int column, const QString &text);
+
+    // The current cell. Row 0 stands for the header.
+    int row() const { return m_row; }
+    int col() const { return m_col; }
+    void setCurrentCell(int row, int column);
+
+    // Scrolls so that `row` is the first visible data row, as far as the
+    // grid can; a row past the end shows the end.
+    void setTopRow(int row);
+    int topRow() const;
+
+    QColor cellBackground(int row, int column) const;
+    void setCellBackground(int row, int column, const QColor &color);
+
+    void setColumnWidthTwips(int column, int twips);
+    // Alignment codes of the catalogue's grids: 1 left and vertically
+    // centred, 2 left and bottom, 4 centred.
+    void setColumnAlignment(int column, int code);
+    // Orders the data rows by the numbers in `column`, largest first; rows
+    // whose cell is not a number go to the bottom.
+    void sortNumericDescending(int column);
+
+    GridModel *gridModel() const { return m_model; }
+
+signals:
+    void cellClicked(int row, int column);
+    void headerClicked(int column);
+
+private:
+    GridModel *m_model;
+    int m_row = 0;
+    int m_col = 0;
+};
+
+} // namespace tabrix

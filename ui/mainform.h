@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ui/categorytab.h"
+#include "ui/grid.h"
+#include "ui/services.h"
+#include "ui/tabcontrol.h"
+
+#include <QString>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+namespace tabrix {
+
+class Catalogue;
+
+// What every window operation works with: the open catalogue, the desktop
+// services and the program's directory (where the catalogue, the scratch
+// files of the picture window and the companion finder live).
+struct Context {
+    Catalogue *catalogue = nullptr;
+    Services *services = nullptr;
+    QString programDir;
+};
+
+// The controls of the main window, for the modules that wire behaviour to
+// them. Indexes follow categories(): 0 zarpo, 1 melvi, 2 trunda, 3 titres.
+struct MainForm {
+    QWidget *window = nullptr;                 // Form1
+    TabControl *onglet = nullptr;
+    std::array<CategoryTab *, 4> tabs{};
+
+    // "Recherche"
+    QLineEdit *cherche = nullptr;
+    std::array<QRadioButton *, 4> searchOptions{};
+    QPushButton *btSearch = nullptr;
+    Grid *grilleSearch = nullptr;
+    QLabel *nbTrouve = nullptr;
+    QLabel *nbFounded = nullptr;
+    QPushButton *btLast = nullptr;
+
+    // "Stats"
+    std::array<Grid *, 4> statsGrids{};
+
+    // The row last highlighted by a jump from the search; "0" for none.
+    QLineEdit *lastSel = nullptr;
+
+    CategoryTab &tab(const Category &category) const { return *tabs[std::size_t(category.id)]; }
+};
+
+} // namespace tabrix

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+class QWidget;
+
+namespace tabrix {
+
+enum class MessageIcon { None, Exclamation, Critical, Information };
+
+// The title of every message box.
+inline QString applicationTitle() { return QStringLiteral("Tabrix"); }
+
+// What the program asks of the desktop: message boxes, links, programs.
+// Windows go through it so tests can watch without a display or network.
+class Services {
+public:
+    virtual ~Services();
+
+    // A message box with one OK button and the application's title; returns
+    // when the user has closed it.
+    virtual void message(QWidget *parent, const QString &text, MessageIcon icon) = 0;
+
+    // Hands an http or https link to the system's default handler; any other
+    // link opens nothing. True when a handler took it.
+    virtual bool openLink(const QString &link);
+
+    // Starts a program without a shell and without waiting for it. False when
+    // it could not be started.
+    virtual bool startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory);
+};
+
+// The real desktop.
+class DesktopServices : public Services {
+public:
+    void message(QWidget *parent, const QString &text, MessageIcon icon) override;
+};
+
+// Records messages instead of showing them. `onMessage`, when set, runs as
+// the user would act while the box is open.
+class RecordingServices : public Services {
+public:
+    struct Message {
+        QString text;
+        MessageIcon icon;
+    };
+
+    void message(QWidget *parent, const QString &text, MessageIcon icon) override;
+
+    QList<Message> messages;
+    std::function<void(const Message &)> onMessage;
+
+    QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
+    void clear() { messages.clear(); }
+};
+
+// Whether a link may be handed to a browser or downloaded: http or https only.
+bool isWebLink(const QString &link);
+
+} // namespace tabrix

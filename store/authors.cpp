@@ -35,7 +35,7 @@ std::vector<QString> rankAuthors(const std::vector<GridRow> &rows)
         const int byKey = a.key.compare(b.key);
         if (byKey != 0)
             return byKey > 0;
-        return a.author.compare(b.author) > 0;
+        return frenchTieBreak(a.author, b.author) > 0;
     });
     std::vector<QString> ranked;
     ranked.reserve(tallies.size());

@@ -170,7 +170,7 @@ Result<std::vector<GridRow>> Catalogue::rows(const Category &category, SortColum
         const int byKey = a.key.compare(b.key);
         if (byKey != 0)
             return byKey < 0;
-        return a.text->compare(*b.text) < 0;
+        return frenchTieBreak(*a.text, *b.text) < 0;
     });
     std::vector<GridRow> sorted;
     sorted.reserve(rows.size());

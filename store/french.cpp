@@ -33,6 +33,15 @@ int frenchCompare(const QString &a, const QString &b)
     const int byKey = frenchSortKey(a).compare(frenchSortKey(b));
     if (byKey != 0)
         return byKey;
+    return frenchTieBreak(a, b);
+}
+
+int frenchTieBreak(const QString &a, const QString &b)
+{
+    // Unaccented before accented, then capitals before small letters.
+    const int byAccents = a.toCaseFolded().compare(b.toCaseFolded());
+    if (byAccents != 0)
+        return byAccents;
     return a.compare(b);
 }
 

@@ -12,6 +12,9 @@ QString frenchSortKey(const QString &text);
 // for texts with the same key, by the texts themselves so the order is total.
 int frenchCompare(const QString &a, const QString &b);
 
+// The order of two texts that have the same sort key.
+int frenchTieBreak(const QString &a, const QString &b);
+
 // Letter case folded, accented letters included ("ÉLODIE" == "élodie"),
 // for comparisons that ignore case.
 QString foldCase(const QString &text);

@@ -23,10 +23,14 @@ public:
     bool ok() const { return std::holds_alternative<T>(m_state); }
     explicit operator bool() const { return ok(); }
 
-    T &value() { return std::get<T>(m_state); }
-    const T &value() const { return std::get<T>(m_state); }
-    T &operator*() { return value(); }
-    const T &operator*() const { return value(); }
+    T &value() & { return std::get<T>(m_state); }
+    const T &value() const & { return std::get<T>(m_state); }
+    // A temporary result hands its value over, so that a loop over
+    // `*call()` never reads a destroyed result.
+    T value() && { return std::move(std::get<T>(m_state)); }
+    T &operator*() & { return value(); }
+    const T &operator*() const & { return value(); }
+    T operator*() && { return std::move(std::get<T>(m_state)); }
     T *operator->() { return &value(); }
     const T *operator->() const { return &value(); }
 

@@ -264,6 +264,9 @@ void Grid::setTopRow(int row)
     if (m_model->dataRows() == 0)
         return;
     const int dataRow = std::clamp(row - 1, 0, m_model->dataRows() - 1);
+    // Rows just added are not laid out yet: the scroll range must know them.
+    executeDelayedItemsLayout();
+    updateGeometries();
     scrollTo(m_model->index(dataRow, 0), QAbstractItemView::PositionAtTop);
 }
 

@@ -88,13 +88,14 @@ void loadEntry(MainForm &form, Context &context, const Category &category, int r
     if (row < 1 || row >= grid.rows())
         return;
 
-    tab.number->setText(grid.text(row, 0));
+    const QString ref = grid.text(row, 0);
+    tab.number->setText(ref);
     tab.name->setText(grid.text(row, 1));
     tab.setAuthorText(grid.text(row, 2));
     tab.url->clear();
     tab.link->clear();
 
-    Result<std::optional<Entry>> found = context.catalogue->find(category, tab.number->text());
+    Result<std::optional<Entry>> found = context.catalogue->find(category, ref);
     if (!found) {
         context.services->message(form.window, found.error(), MessageIcon::Critical);
         return;

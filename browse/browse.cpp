@@ -1,11 +1,153 @@
 #include "browse/browse.h"
 
+#include "browse/display.h"
+#include "image/image.h"
+#include "store/catalogue.h"
 #include "ui/mainform.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCursor>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 
 namespace tabrix::browse {
 
-void attach(MainForm &, Context &)
+namespace {
+
+// The busy cursor for as long as it lives.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+// The data row of the grid that shows this number, or 0.
+int rowOf(const Grid &grid, const QString &ref)
 {
+    if (ref.isEmpty())
+        return 0;
+    for (int row = 1; row < grid.rows(); ++row)
+        if (grid.text(row, 0) == ref)
+            return row;
+    return 0;
+}
+
+DisplayOption selectedOption(const CategoryTab &tab)
+{
+    if (tab.webOption->isChecked())
+        return DisplayOption::ImageLink;
+    if (tab.forumOption->isChecked())
+        return DisplayOption::ForumLink;
+    if (tab.windowOption->isChecked())
+        return DisplayOption::PictureWindow;
+    return DisplayOption::None;
+}
+
+} // namespace
+
+void sortGrid(MainForm &form, Context &context, const Category &category, int column)
+{
+    if (column < 0 || column > 2)
+        return;
+    CategoryTab &tab = form.tab(category);
+    Grid &grid = *tab.grid;
+
+    Result<std::vector<GridRow>> rows = [&] {
+        BusyCursor busy;
+        return context.catalogue->rows(category, SortColumn(column));
+    }();
+    if (!rows) {
+        context.services->message(form.window, rows.error(), MessageIcon::Critical);
+        return;
+    }
+
+    // The current row is where an update writes: keep it on the same entry.
+    const QString currentRef = grid.row() >= 1 ? grid.text(grid.row(), 0) : QString();
+    tab.fillGrid(*rows);
+    if (const int row = rowOf(grid, currentRef); row != 0) {
+        grid.setCurrentCell(row, grid.col());
+        grid.setTopRow(grid.rows() - 1);
+    } else {
+        grid.setCurrentCell(0, grid.col()); // no entry is current any more
+    }
+}
+
+void loadEntry(MainForm &form, Context &context, const Category &category, int row)
+{
+    loadEntry(form, context, category, row, image::openImageWindow);
+}
+
+void loadEntry(MainForm &form, Context &context, const Category &category, int row, const PictureOpener &openPicture)
+{
+    CategoryTab &tab = form.tab(category);
+    const Grid &grid = *tab.grid;
+    if (row < 1 || row >= grid.rows())
+        return;
+
+    const QString ref = grid.text(row, 0);
+    tab.number->setText(ref);
+    tab.name->setText(grid.text(row, 1));
+    tab.setAuthorText(grid.text(row, 2));
+    tab.url->clear();
+    tab.link->clear();
+
+    Result<std::optional<Entry>> found = context.catalogue->find(category, ref);
+    if (!found) {
+        context.services->message(form.window, found.error(), MessageIcon::Critical);
+        return;
+    }
+    if (!found->has_value())
+        return; // the grid shows a number the table does not hold
+    const Entry &entry = **found;
+    tab.url->setText(entry.url.value_or(QString()));
+    tab.link->setText(entry.link.value_or(QString()));
+
+    if (!tab.showCheck->isChecked())
+        return;
+    switch (chooseDisplay(category, entry, selectedOption(tab))) {
+    case Display::Nothing:
+        break;
+    case Display::ImageLink:
+        context.services->openLink(*entry.url);
+        break;
+    case Display::ForumLink:
+        context.services->openLink(*entry.link);
+        break;
+    case Display::PictureWindow:
+        if (openPicture)
+            openPicture(form, context, category);
+        break;
+    }
+}
+
+void showTop(CategoryTab &tab)
+{
+    tab.grid->setTopRow(1);
+}
+
+void showEnd(CategoryTab &tab)
+{
+    tab.grid->setTopRow(tab.grid->rows() - 1);
+}
+
+void attach(MainForm &form, Context &context)
+{
+    for (const Category &category : categories()) {
+        CategoryTab *tab = form.tabs[std::size_t(category.id)];
+        if (!tab)
+            continue;
+        const Category *c = &category;
+        QObject::connect(tab->grid, &Grid::headerClicked, tab,
+                         [&form, &context, c](int column) { sortGrid(form, context, *c, column); });
+        QObject::connect(tab->grid, &Grid::cellClicked, tab,
+                         [&form, &context, c](int row, int) { loadEntry(form, context, *c, row); });
+        QObject::connect(tab->topButton, &QPushButton::clicked, tab, [tab] { showTop(*tab); });
+        QObject::connect(tab->bottomButton, &QPushButton::clicked, tab, [tab] { showEnd(*tab); });
+    }
 }
 
 } // namespace tabrix::browse

@@ -135,17 +135,6 @@ QWidget *MainWindow::buildStatsPage()
     return page;
 }
 
-void MainWindow::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (m_shown)
-        return;
-    m_shown = true;
-    // The first list opens on its last entries.
-    Grid *first = m_form.tab(categories().front()).grid;
-    first->setTopRow(first->rows() - 1);
-}
-
 Status MainWindow::load()
 {
     m_form.onglet->setCurrentIndex(0);

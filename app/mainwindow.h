@@ -27,9 +27,6 @@ public:
     Context &context() { return m_context; }
     Catalogue &catalogue() { return *m_catalogue; }
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     QWidget *buildSearchPage();
     QWidget *buildStatsPage();
@@ -37,7 +34,6 @@ private:
     std::unique_ptr<Catalogue> m_catalogue;
     Context m_context;
     MainForm m_form;
-    bool m_shown = false;
 };
 
 } // namespace tabrix

@@ -263,11 +263,20 @@ void Grid::setTopRow(int row)
 {
     if (m_model->dataRows() == 0)
         return;
+    // A hidden grid has no real height yet; scroll once it is shown.
+    m_pendingTopRow = isVisible() ? 0 : row;
     const int dataRow = std::clamp(row - 1, 0, m_model->dataRows() - 1);
     // Rows just added are not laid out yet: the scroll range must know them.
     executeDelayedItemsLayout();
     updateGeometries();
     scrollTo(m_model->index(dataRow, 0), QAbstractItemView::PositionAtTop);
+}
+
+void Grid::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    if (m_pendingTopRow > 0)
+        setTopRow(m_pendingTopRow);
 }
 
 int Grid::topRow() const

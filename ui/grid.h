@@ -90,6 +90,9 @@ public:
 
     GridModel *gridModel() const { return m_model; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 signals:
     void cellClicked(int row, int column);
     void headerClicked(int column);
@@ -98,6 +101,7 @@ private:
     GridModel *m_model;
     int m_row = 0;
     int m_col = 0;
+    int m_pendingTopRow = 0; // asked for while hidden: applied when shown
 };
 
 } // namespace tabrix

@@ -140,6 +140,26 @@ private slots:
         QCOMPARE(window->form().lastSel->text(), QStringLiteral("0"));
     }
 
+    void everyListOpensOnItsLastEntries()
+    {
+        ProgramDir dir;
+        createEmptyCatalogue(dir.catalogue());
+        for (const Category &c : categories())
+            insertEntries(dir.catalogue(), c, numberedEntries(80));
+        RecordingServices services;
+        auto window = startProgram(dir, services);
+        QVERIFY(window);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        for (const Category &c : categories()) {
+            window->form().onglet->setCurrentIndex(c.tabIndex);
+            QCoreApplication::processEvents();
+            const Grid *grid = window->form().tab(c).grid;
+            QVERIFY2(grid->topRow() > 1, qPrintable(c.table));
+            QVERIFY(grid->rowViewportPosition(79) + grid->rowHeight(79) <= grid->viewport()->height());
+        }
+    }
+
     void closingTheWindowClosesTheCatalogue()
     {
         ProgramDir dir;

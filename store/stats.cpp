@@ -14,8 +14,15 @@ namespace tabrix {
 
 namespace {
 
-// The names of auteurs that get a count: stored order, empty names and
-// repeats (letter case ignored) left out. Each comes with its folded form.
+// What two author texts that name the same author have in common: letter
+// case folded, surrounding blanks set aside.
+QString authorKey(const QString &author)
+{
+    return foldCase(author.trimmed());
+}
+
+// The names of auteurs that get a count: stored order, blank names and
+// repeats (as authorKey() sees them) left out. Each comes with its key.
 struct Countable {
     QString name;
     QString key;
@@ -29,9 +36,9 @@ Result<std::vector<Countable>> countableAuthors(Catalogue &catalogue)
     std::vector<Countable> countable;
     QSet<QString> seen;
     for (QString &name : *names) {
-        if (name.trimmed().isEmpty())
+        QString key = authorKey(name);
+        if (key.isEmpty())
             continue;
-        QString key = foldCase(name);
         if (seen.contains(key))
             continue;
         seen.insert(key);
@@ -46,26 +53,27 @@ QString countFailure(const Catalogue &catalogue, const Category &category, int c
                                  code);
 }
 
-// tabrix_fold(text): the text with letter case folded as foldCase() does.
-void foldFunction(sqlite3_context *context, int, sqlite3_value **values)
+// tabrix_author_key(text): authorKey() of the text.
+void authorKeyFunction(sqlite3_context *context, int, sqlite3_value **values)
 {
     if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
         sqlite3_result_null(context);
         return;
     }
     const auto *data = reinterpret_cast<const char *>(sqlite3_value_text(values[0]));
-    const QByteArray folded = foldCase(QString::fromUtf8(data, sqlite3_value_bytes(values[0]))).toUtf8();
-    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+    const QByteArray key = authorKey(QString::fromUtf8(data, sqlite3_value_bytes(values[0]))).toUtf8();
+    sqlite3_result_text(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
 }
 
-// Makes tabrix_fold() known to the catalogue's connection, once.
-int registerFold(sqlite3 *db)
+// Makes tabrix_author_key() known to the catalogue's connection, once.
+int registerAuthorKey(sqlite3 *db)
 {
-    sql::Statement probe(db, QStringLiteral("SELECT tabrix_fold('')"));
+    sql::Statement probe(db, QStringLiteral("SELECT tabrix_author_key('')"));
     if (probe.valid())
         return SQLITE_OK;
-    return sqlite3_create_function_v2(db, "tabrix_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
-                                      nullptr, foldFunction, nullptr, nullptr, nullptr);
+    return sqlite3_create_function_v2(db, "tabrix_author_key", 1,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                      authorKeyFunction, nullptr, nullptr, nullptr);
 }
 
 } // namespace
@@ -76,8 +84,8 @@ Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Catego
     if (!authors)
         return Failure{authors.error()};
 
-    // One row per exact spelling; spellings that differ only by letter case
-    // are added up here, the shown name taken from the latest entry.
+    // One row per exact spelling; spellings of the same author are added up
+    // here, the shown name taken from the latest entry.
     struct Group {
         int count = 0;
         qint64 last = -1;
@@ -89,7 +97,7 @@ Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Catego
             .arg(category.table));
     while (query.next()) {
         const QString spelling = query.text(0);
-        Group &group = groups[foldCase(spelling)];
+        Group &group = groups[authorKey(spelling)];
         group.count += int(query.integer(1));
         const qint64 last = query.integer(2);
         if (last > group.last) {
@@ -114,13 +122,13 @@ Result<std::vector<AuthorCount>> authorCountsOneByOne(Catalogue &catalogue, cons
     Result<std::vector<Countable>> authors = countableAuthors(catalogue);
     if (!authors)
         return Failure{authors.error()};
-    if (const int code = registerFold(catalogue.handle()); code != SQLITE_OK)
+    if (const int code = registerAuthorKey(catalogue.handle()); code != SQLITE_OK)
         return Failure{countFailure(catalogue, category, code)};
 
     std::vector<AuthorCount> counts;
     for (const Countable &author : *authors) {
         sql::Statement &query = catalogue.statement(
-            QStringLiteral("SELECT auteur FROM %1 WHERE tabrix_fold(auteur) = ?1 ORDER BY rowid").arg(category.table));
+            QStringLiteral("SELECT auteur FROM %1 WHERE tabrix_author_key(auteur) = ?1 ORDER BY rowid").arg(category.table));
         query.bind(1, author.key);
         AuthorCount count;
         while (query.next()) {

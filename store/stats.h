@@ -24,10 +24,11 @@ struct AuthorCount {
 
 // The authors of `auteurs` that have at least one entry in the list, in the
 // stored order of `auteurs`. An entry belongs to an author when its author
-// text equals the name with letter case ignored, accented letters included.
-// A name of `auteurs` that is empty, or that repeats an earlier one in
-// another letter case, gets no count of its own. Entries whose author is not
-// in `auteurs` are not counted. One grouped query over the list.
+// text equals the name with letter case ignored (accented letters included)
+// and surrounding blanks set aside. A name of `auteurs` that is blank, or
+// that repeats an earlier one so compared, gets no count of its own. Entries
+// whose author is not in `auteurs` are not counted. One grouped query over
+// the list.
 Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Category &category);
 
 // The same counts made the plain way: one query per author of `auteurs`,

@@ -1,11 +1,16 @@
 #include "search/search.h"
 
+#include "search/searchtab.h"
+#include "search/tabchange.h"
 #include "ui/mainform.h"
 
 namespace tabrix::search {
 
-void attach(MainForm &, Context &)
+void attach(MainForm &form, Context &context)
 {
+    QObject::connect(form.onglet, &TabControl::currentChanged, form.window,
+                     [&form, &context](int) { handleTabChange(form, context); });
+    new SearchTab(form, context, form.window);
 }
 
 } // namespace tabrix::search

@@ -1,0 +1,156 @@
+#include "search/searchtab.h"
+
+#include "search/tabchange.h"
+#include "store/catalogue.h"
+#include "ui/mainform.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+
+namespace tabrix::search {
+
+namespace {
+
+QString noneFound() { return QStringLiteral("0 élément trouvé."); }
+
+QString foundCount(int count)
+{
+    return QStringLiteral("%1 élément(s) trouvé(s).").arg(count);
+}
+
+} // namespace
+
+int entryNumber(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    qsizetype digits = 0;
+    while (digits < trimmed.size() && trimmed.at(digits) >= u'0' && trimmed.at(digits) <= u'9')
+        ++digits;
+    bool ok = false;
+    const int number = trimmed.left(digits).toInt(&ok);
+    return ok ? number : 0;
+}
+
+int rowOfNumber(const Grid &grid, int number)
+{
+    if (number <= 0)
+        return 0;
+    for (int row = 1; row < grid.rows(); ++row)
+        if (entryNumber(grid.text(row, 0)) == number)
+            return row;
+    return 0;
+}
+
+SearchTab::SearchTab(MainForm &form, Context &context, QObject *parent)
+    : QObject(parent), m_form(form), m_context(context)
+{
+    connect(form.btSearch, &QPushButton::clicked, this, &SearchTab::run);
+    for (QRadioButton *option : form.searchOptions)
+        connect(option, &QRadioButton::clicked, this, &SearchTab::clear);
+    connect(form.grilleSearch, &Grid::cellClicked, this, [this](int row, int) { jump(row); });
+
+    // "GO !" is the tab's default button: Enter anywhere on the tab runs the
+    // search, except on another push button, which Enter presses.
+    auto *enter = new QShortcut(form.btSearch->parentWidget());
+    enter->setKeys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    enter->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(enter, &QShortcut::activated, this, &SearchTab::onEnter);
+}
+
+const Category *SearchTab::selectedCategory() const
+{
+    for (const Category &category : categories())
+        if (m_form.searchOptions[std::size_t(category.id)]->isChecked())
+            return &category;
+    return nullptr;
+}
+
+void SearchTab::onEnter()
+{
+    auto *button = qobject_cast<QPushButton *>(QApplication::focusWidget());
+    if (button && button != m_form.btSearch)
+        button->click();
+    else
+        m_form.btSearch->click();
+}
+
+void SearchTab::run()
+{
+    Services &services = *m_context.services;
+    const Category *category = selectedCategory();
+    if (!category) {
+        services.message(m_form.window, QStringLiteral("Merci de spécifier où chercher."), MessageIcon::Exclamation);
+        return;
+    }
+    const QString criterion = m_form.cherche->text().trimmed();
+    if (criterion != m_form.cherche->text())
+        m_form.cherche->setText(criterion);
+    if (criterion.isEmpty()) {
+        services.message(m_form.window, QStringLiteral("Pas de critère de recherche."), MessageIcon::Exclamation);
+        return;
+    }
+
+    Result<std::vector<GridRow>> entries = m_context.catalogue->storedRows(*category);
+    if (!entries) {
+        services.message(m_form.window, entries.error(), MessageIcon::Critical);
+        return;
+    }
+    const QString wanted = criterion.toUpper();
+    std::vector<QStringList> found;
+    for (const GridRow &entry : *entries)
+        if (entry.name.toUpper().contains(wanted))
+            found.push_back({entry.ref, entry.name});
+
+    const int count = int(found.size());
+    // After the matches an empty row; with none, the row that says so.
+    found.push_back({QString(), count > 0 ? QString() : QStringLiteral("Non trouvé")});
+    m_form.grilleSearch->setRowTexts(std::move(found));
+    m_form.grilleSearch->setCurrentCell(1, 1);
+    m_form.nbTrouve->setText(count > 0 ? foundCount(count) : noneFound());
+    m_resultsFrom = count > 0 ? category : nullptr;
+}
+
+void SearchTab::clear()
+{
+    m_form.cherche->clear();
+    m_form.grilleSearch->setRowTexts({{QString(), QString()}});
+    m_form.nbTrouve->setText(noneFound());
+    m_resultsFrom = nullptr;
+}
+
+void SearchTab::jump(int resultRow)
+{
+    if (!m_resultsFrom || resultRow < 1)
+        return;
+    const QString numberText = m_form.grilleSearch->text(resultRow, 0);
+    if (numberText.trimmed().isEmpty())
+        return;
+    const Category &category = *m_resultsFrom;
+    CategoryTab &tab = m_form.tab(category);
+    Grid &grid = *tab.grid;
+    const int row = rowOfNumber(grid, entryNumber(numberText));
+    if (row == 0)
+        return;
+
+    // Changing the tab runs the tab-change handling first, which removes
+    // the previous highlight and resets last_sel.
+    m_form.onglet->setCurrentIndex(category.tabIndex);
+
+    const int previous = lastHighlightedRow(m_form);
+    grid.setCurrentCell(row, highlightColumn);
+    grid.setTopRow(row);
+    grid.setCellBackground(row, highlightColumn, highlightColor());
+    if (previous > 0 && previous != row && previous < grid.rows())
+        grid.setCellBackground(previous, highlightColumn, normalColor());
+    m_form.lastSel->setText(QString::number(row));
+
+    tab.number->clear();
+    tab.name->clear();
+    tab.setAuthorText(QString());
+}
+
+} // namespace tabrix::search

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace tabrix {
+struct Category;
+struct Context;
+struct MainForm;
+class Grid;
+}
+
+namespace tabrix::search {
+
+// The behaviour of the "Recherche" tab: the search by name in one list,
+// clearing it, and the jump from a result to its entry.
+class SearchTab : public QObject {
+    Q_OBJECT
+public:
+    SearchTab(MainForm &form, Context &context, QObject *parent = nullptr);
+
+    // Searches the chosen list for the text of `cherche` (button "GO !", or
+    // Enter on the tab).
+    void run();
+    // Empties the criterion, the result grid and the count.
+    void clear();
+    // Shows the entry of this result row on its list's tab, highlighted.
+    void jump(int resultRow);
+
+    // The list the shown results come from; nullptr when none is shown.
+    const Category *resultsFrom() const { return m_resultsFrom; }
+
+private:
+    const Category *selectedCategory() const;
+    void onEnter();
+
+    MainForm &m_form;
+    Context &m_context;
+    const Category *m_resultsFrom = nullptr;
+};
+
+// The numeric value of a number text, read as far as it has digits after
+// leading blanks ("007" gives 7); 0 when it starts with no digit.
+int entryNumber(const QString &text);
+
+// The first data row of a category grid whose number column holds `number`;
+// 0 when the grid does not show it.
+int rowOfNumber(const Grid &grid, int number);
+
+} // namespace tabrix::search

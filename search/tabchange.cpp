@@ -1,0 +1,50 @@
+#include "search/tabchange.h"
+
+#include "search/stats.h"
+#include "store/stats.h"
+#include "ui/mainform.h"
+
+#include <QLineEdit>
+
+namespace tabrix::search {
+
+int lastHighlightedRow(const MainForm &form)
+{
+    bool ok = false;
+    const int row = form.lastSel->text().trimmed().toInt(&ok);
+    return ok && row > 0 ? row : 0;
+}
+
+void handleTabChange(MainForm &form, Context &context)
+{
+    for (const Category &category : categories()) {
+        writeStatsHeader(*form.statsGrids[std::size_t(category.id)]);
+        form.tab(category).clearFields();
+    }
+
+    QString failure;
+    for (const Category &category : categories()) {
+        Grid &grid = *form.statsGrids[std::size_t(category.id)];
+        Result<std::vector<AuthorCount>> counts = authorCounts(*context.catalogue, category);
+        if (counts) {
+            showAuthorCounts(grid, std::move(*counts));
+        } else {
+            showAuthorCounts(grid, {});
+            if (failure.isEmpty())
+                failure = counts.error();
+        }
+    }
+
+    // Row 0 is the header: "0" names no highlighted row.
+    if (const int row = lastHighlightedRow(form); row > 0) {
+        for (CategoryTab *tab : form.tabs)
+            if (row < tab->grid->rows())
+                tab->grid->setCellBackground(row, highlightColumn, normalColor());
+    }
+    form.lastSel->setText(QStringLiteral("0"));
+
+    if (!failure.isEmpty())
+        context.services->message(form.window, failure, MessageIcon::Critical);
+}
+
+} // namespace tabrix::search

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QColor>
+
+namespace tabrix {
+struct Context;
+struct MainForm;
+}
+
+namespace tabrix::search {
+
+// The colour that marks the entry reached from a search result, and the
+// colour of a normal cell.
+inline QColor highlightColor() { return QColor(255, 255, 0); }
+inline QColor normalColor() { return QColor(255, 255, 255); }
+
+// The column of a category grid whose cell a jump from the search paints.
+constexpr int highlightColumn = 1;
+
+// What every change of the current tab does, whichever tab is left or
+// entered: empties the edit fields of the four lists, rebuilds the four
+// statistics grids from the catalogue and removes the highlight left by a
+// jump from the search.
+void handleTabChange(MainForm &form, Context &context);
+
+// The grid row named by `last_sel`, or 0 when none is highlighted.
+int lastHighlightedRow(const MainForm &form);
+
+} // namespace tabrix::search

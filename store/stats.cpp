@@ -1,0 +1,172 @@
+#include "store/stats.h"
+
+#include "store/french.h"
+#include "store/sqlite.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace tabrix {
+
+namespace {
+
+// What two author texts that name the same author have in common: letter
+// case folded, surrounding blanks set aside.
+QString authorKey(const QString &author)
+{
+    return foldCase(author.trimmed());
+}
+
+// The names of auteurs that get a count: stored order, blank names and
+// repeats (as authorKey() sees them) left out. Each comes with its key.
+struct Countable {
+    QString name;
+    QString key;
+};
+
+Result<std::vector<Countable>> countableAuthors(Catalogue &catalogue)
+{
+    Result<std::vector<QString>> names = catalogue.authors();
+    if (!names)
+        return Failure{names.error()};
+    std::vector<Countable> countable;
+    QSet<QString> seen;
+    for (QString &name : *names) {
+        QString key = authorKey(name);
+        if (key.isEmpty())
+            continue;
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        countable.push_back({std::move(name), std::move(key)});
+    }
+    return countable;
+}
+
+QString countFailure(const Catalogue &catalogue, const Category &category, int code)
+{
+    return catalogue.failureText(QStringLiteral("Les auteurs de la liste %1 n'ont pas pu être comptés").arg(category.word),
+                                 code);
+}
+
+// tabrix_author_key(text): authorKey() of the text.
+void authorKeyFunction(sqlite3_context *context, int, sqlite3_value **values)
+{
+    if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto *data = reinterpret_cast<const char *>(sqlite3_value_text(values[0]));
+    const QByteArray key = authorKey(QString::fromUtf8(data, sqlite3_value_bytes(values[0]))).toUtf8();
+    sqlite3_result_text(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+}
+
+// Makes tabrix_author_key() known to the catalogue's connection, once.
+int registerAuthorKey(sqlite3 *db)
+{
+    sql::Statement probe(db, QStringLiteral("SELECT tabrix_author_key('')"));
+    if (probe.valid())
+        return SQLITE_OK;
+    return sqlite3_create_function_v2(db, "tabrix_author_key", 1,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                      authorKeyFunction, nullptr, nullptr, nullptr);
+}
+
+} // namespace
+
+Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Category &category)
+{
+    Result<std::vector<Countable>> authors = countableAuthors(catalogue);
+    if (!authors)
+        return Failure{authors.error()};
+
+    // One row per exact spelling; spellings of the same author are added up
+    // here, the shown name taken from the latest entry.
+    struct Group {
+        int count = 0;
+        qint64 last = -1;
+        QString shown;
+    };
+    QHash<QString, Group> groups;
+    sql::Statement &query = catalogue.statement(
+        QStringLiteral("SELECT auteur, count(*), max(rowid) FROM %1 WHERE auteur IS NOT NULL GROUP BY auteur")
+            .arg(category.table));
+    while (query.next()) {
+        const QString spelling = query.text(0);
+        Group &group = groups[authorKey(spelling)];
+        group.count += int(query.integer(1));
+        const qint64 last = query.integer(2);
+        if (last > group.last) {
+            group.last = last;
+            group.shown = spelling;
+        }
+    }
+    if (query.failed())
+        return Failure{countFailure(catalogue, category, query.code())};
+
+    std::vector<AuthorCount> counts;
+    for (const Countable &author : *authors) {
+        const auto found = groups.constFind(author.key);
+        if (found != groups.constEnd())
+            counts.push_back({found->shown, found->count});
+    }
+    return counts;
+}
+
+Result<std::vector<AuthorCount>> authorCountsOneByOne(Catalogue &catalogue, const Category &category)
+{
+    Result<std::vector<Countable>> authors = countableAuthors(catalogue);
+    if (!authors)
+        return Failure{authors.error()};
+    if (const int code = registerAuthorKey(catalogue.handle()); code != SQLITE_OK)
+        return Failure{countFailure(catalogue, category, code)};
+
+    std::vector<AuthorCount> counts;
+    for (const Countable &author : *authors) {
+        sql::Statement &query = catalogue.statement(
+            QStringLiteral("SELECT auteur FROM %1 WHERE tabrix_author_key(auteur) = ?1 ORDER BY rowid").arg(category.table));
+        query.bind(1, author.key);
+        AuthorCount count;
+        while (query.next()) {
+            ++count.count;
+            count.author = query.text(0);
+        }
+        if (query.failed())
+            return Failure{countFailure(catalogue, category, query.code())};
+        if (count.count > 0)
+            counts.push_back(std::move(count));
+    }
+    return counts;
+}
+
+void rankAuthorCounts(std::vector<AuthorCount> &counts)
+{
+    struct Keyed {
+        int count;
+        QString key;
+        std::size_t index;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(counts.size());
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        keyed.push_back({counts[i].count, frenchSortKey(counts[i].author), i});
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed &a, const Keyed &b) {
+        if (a.count != b.count)
+            return a.count > b.count;
+        const int byKey = a.key.compare(b.key);
+        if (byKey != 0)
+            return byKey < 0;
+        return counts[a.index].author.compare(counts[b.index].author) < 0;
+    });
+    std::vector<AuthorCount> ranked;
+    ranked.reserve(counts.size());
+    for (const Keyed &k : keyed)
+        ranked.push_back(std::move(counts[k.index]));
+    counts = std::move(ranked);
+}
+
+} // namespace tabrix

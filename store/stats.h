@@ -1,0 +1,43 @@
+#pragma once
+
+#include "store/catalogue.h"
+#include "store/category.h"
+#include "store/result.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace tabrix {
+
+// How many entries of a list one author has posted, with the author shown
+// as written in that author's last entry (in stored order).
+struct AuthorCount {
+    QString author;
+    int count = 0;
+
+    friend bool operator==(const AuthorCount &a, const AuthorCount &b)
+    {
+        return a.count == b.count && a.author == b.author;
+    }
+};
+
+// The authors of `auteurs` that have at least one entry in the list, in the
+// stored order of `auteurs`. An entry belongs to an author when its author
+// text equals the name with letter case ignored (accented letters included)
+// and surrounding blanks set aside. A name of `auteurs` that is blank, or
+// that repeats an earlier one so compared, gets no count of its own. Entries
+// whose author is not in `auteurs` are not counted. One grouped query over
+// the list.
+Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Category &category);
+
+// The same counts made the plain way: one query per author of `auteurs`,
+// walking every matching entry. Slow on a large catalogue; kept as the
+// reference the grouped count is checked against.
+Result<std::vector<AuthorCount>> authorCountsOneByOne(Catalogue &catalogue, const Category &category);
+
+// The order of a statistics grid: the most entries first, equal counts in
+// French order of the shown names; otherwise the given order is kept.
+void rankAuthorCounts(std::vector<AuthorCount> &counts);
+
+} // namespace tabrix

@@ -1,11 +1,161 @@
 #include "check/check.h"
 
+#include "check/checkwindow.h"
+#include "check/resultfile.h"
+#include "store/catalogue.h"
 #include "ui/mainform.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QPushButton>
+
+#include <memory>
 
 namespace tabrix::check {
 
-void attach(MainForm &, Context &)
+namespace {
+
+using Numbers = std::array<std::optional<int>, CheckWindow::rowCount>;
+
+// More than any result file needs; a larger file is read this far only.
+constexpr qint64 largestResultFile = 1 << 20;
+
+QString native(const QString &path) { return QDir::toNativeSeparators(path); }
+
+// What is known of a file, to tell whether it was written again.
+struct FileState {
+    bool exists = false;
+    QDateTime modified;
+    qint64 size = 0;
+
+    bool operator==(const FileState &) const = default;
+};
+
+FileState fileState(const QString &path)
 {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    return {true, info.lastModified(), info.size()};
+}
+
+// Reads the finder's numbers into `found`; returns what went wrong, if anything.
+QString readFinderNumbers(const QString &path, Numbers &found)
+{
+    QFile file(path);
+    if (!file.exists())
+        return QStringLiteral("Le fichier de résultats « %1 » est introuvable : « %2 » ne l'a pas écrit, ou pas encore.\n"
+                              "Les numéros du forum affichent « ? ».")
+            .arg(native(path), finderFileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Le fichier de résultats « %1 » n'a pas pu être lu : %2.\nLes numéros du forum affichent « ? ».")
+            .arg(native(path), file.errorString());
+    const bool cut = file.size() > largestResultFile;
+    const Findings findings = readFindings(file.read(largestResultFile));
+    for (const Category *category : rowCategories())
+        found[std::size_t(category->checkRow - 1)] = findings.row(*category).value;
+    if (findings.complete())
+        return {};
+    QString text = QStringLiteral("Les numéros du forum n'ont pas tous pu être lus dans le fichier « %1 » :\n– %2")
+                       .arg(native(path), findings.problems.join(QStringLiteral("\n– ")));
+    if (cut)
+        text += QStringLiteral("\n(Le fichier dépasse 1 Mio : seul son début a été lu.)");
+    return text + QStringLiteral("\nLes cases de ces numéros affichent « ? ».");
+}
+
+// Counts the entries of each list into `counted`; returns what went wrong.
+QString countEntries(Catalogue &catalogue, Numbers &counted)
+{
+    QStringList failures;
+    for (const Category *category : rowCategories()) {
+        const Result<int> count = catalogue.count(*category);
+        if (count)
+            counted[std::size_t(category->checkRow - 1)] = *count;
+        else
+            failures << count.error();
+    }
+    if (failures.isEmpty())
+        return {};
+    return QStringLiteral("Le catalogue n'a pas pu être compté entièrement :\n– %1\nLes cases de ces listes affichent « ? ».")
+        .arg(failures.join(QStringLiteral("\n– ")));
+}
+
+// Starts the finder, waits for the user to say it has finished, then shows
+// its numbers beside the catalogue's in a new result window. Returns that
+// window, or nullptr when the finder could not be started.
+CheckWindow *runCheck(Context &context, QWidget *owner)
+{
+    Services &services = *context.services;
+    const QDir dir(context.programDir);
+    const QString finder = dir.filePath(finderFileName());
+    if (!QFileInfo(finder).isFile()) {
+        services.message(owner,
+                         QStringLiteral("Le programme de recherche « %1 » est introuvable dans le dossier « %2 ».\n"
+                                        "Les derniers numéros du forum n'ont pas pu être vérifiés.")
+                             .arg(finderFileName(), native(dir.path())),
+                         MessageIcon::Exclamation);
+        return nullptr;
+    }
+
+    const QString resultPath = dir.filePath(resultFileName());
+    const FileState before = fileState(resultPath);
+    if (!services.startProgram(finder, {QStringLiteral(","), QStringLiteral("6")}, dir.path())) {
+        services.message(owner,
+                         QStringLiteral("Le programme de recherche « %1 » n'a pas pu être démarré "
+                                        "(est-il bien exécutable ?).\n"
+                                        "Les derniers numéros du forum n'ont pas pu être vérifiés.")
+                             .arg(native(finder)),
+                         MessageIcon::Exclamation);
+        return nullptr;
+    }
+
+    // The finder tells nothing when it is done: the user does.
+    services.message(owner, QStringLiteral("Attente de la fin des recherches."), MessageIcon::None);
+
+    QStringList notes;
+    Numbers found{};
+    Numbers counted{};
+    if (const QString problem = readFinderNumbers(resultPath, found); !problem.isEmpty())
+        notes << problem;
+    else if (before.exists && fileState(resultPath) == before)
+        notes << QStringLiteral("Le fichier « %1 » n'a pas changé depuis le lancement de « %2 » : les numéros du "
+                                "forum affichés sont ceux d'une recherche précédente.")
+                     .arg(native(resultPath), finderFileName());
+    if (const QString problem = countEntries(*context.catalogue, counted); !problem.isEmpty())
+        notes << problem;
+
+    auto *window = new CheckWindow(owner);
+    for (int row = 1; row <= CheckWindow::rowCount; ++row)
+        window->showPair(row, found[std::size_t(row - 1)], counted[std::size_t(row - 1)]);
+    window->show();
+    window->raise();
+    window->activateWindow();
+
+    if (!notes.isEmpty())
+        services.message(window, notes.join(QStringLiteral("\n\n")), MessageIcon::Exclamation);
+    return window;
+}
+
+} // namespace
+
+void attach(MainForm &form, Context &context)
+{
+    struct State {
+        QPointer<CheckWindow> window;
+        bool running = false;
+    };
+    auto state = std::make_shared<State>();
+    QObject::connect(form.btLast, &QPushButton::clicked, form.window, [&context, owner = form.window, state] {
+        // One check at a time; its window stays until the user closes it.
+        if (state->running || (state->window && state->window->isVisible()))
+            return;
+        state->running = true;
+        state->window = runCheck(context, owner);
+        state->running = false;
+    });
 }
 
 } // namespace tabrix::check

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+class QLineEdit;
+
+namespace tabrix::check {
+
+// The result window of the latest-number check, frm_err: for each list,
+// the forum's latest number (column "FND", boxes fnd_1 … fnd_4) beside the
+// catalogue's count (column "VRM", boxes vrm_1 … vrm_4).
+class CheckWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Rows 1 to 4: Zarpo, Trunda, Melvi, Vasquo.
+    static constexpr int rowCount = 4;
+
+    // The looks of a pair of boxes.
+    static QColor agreeingBackground() { return QColor(255, 255, 0); }
+    static QColor agreeingText() { return QColor(0, 0, 0); }
+    static QColor differingBackground() { return QColor(255, 0, 0); }
+    static QColor differingText() { return QColor(255, 255, 0); }
+    static QColor unknownBackground() { return QColor(212, 212, 212); }
+    static QColor unknownText() { return QColor(0, 0, 0); }
+
+    explicit CheckWindow(QWidget *parent = nullptr);
+
+    QLineEdit *finderBox(int row) const { return m_finder.at(std::size_t(row - 1)); }
+    QLineEdit *catalogueBox(int row) const { return m_catalogue.at(std::size_t(row - 1)); }
+
+    // Shows both numbers of a row in bold: yellow when they agree, red when
+    // they differ. A number that could not be had shows "?", and the pair
+    // takes a neutral grey, since nothing can be said about it.
+    void showPair(int row, std::optional<int> found, std::optional<int> counted);
+
+private:
+    std::array<QLineEdit *, rowCount> m_finder{};
+    std::array<QLineEdit *, rowCount> m_catalogue{};
+};
+
+} // namespace tabrix::check

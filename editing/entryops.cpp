@@ -137,35 +137,31 @@ Outcome addEntry(Catalogue &catalogue, CategoryTab &tab, Services &services)
         typed.link = notAvailable();
         tab.link->setText(typed.link);
     }
-    auto keepTyped = [&] {
-        tab.url->setText(asTyped.url);
-        tab.link->setText(asTyped.link);
-    };
     const QString notSaved = QStringLiteral("L'entrée n° %1 n'a pas été enregistrée.").arg(typed.number);
 
-    enum class Found { Free, Taken, Unreadable };
-    Found found = Found::Free;
+    bool taken = false;
     Status written = success();
     {
         BusyCursor busy;
         const Result<std::optional<Entry>> existing = catalogue.find(category, typed.number);
         if (!existing) {
-            found = Found::Unreadable;
             written = Failure{existing.error() + QLatin1Char('\n') + notSaved};
         } else if (existing->has_value()) {
-            found = Found::Taken;
+            taken = true;
         } else {
             // The entry, and for a list that records its authors a new
             // author, in one transaction: all of it or none.
             written = catalogue.append(category, Entry{typed.number, typed.name, typed.author, typed.url, typed.link});
         }
     }
-    if (found == Found::Taken) {
+    if (taken) {
         services.message(parent, QStringLiteral("N° %1 déjà existant.").arg(typed.number), MessageIcon::Exclamation);
         return Outcome::Refused;
     }
     if (!written) {
-        keepTyped();
+        // Nothing was saved: the fields show what was typed, to try again.
+        tab.url->setText(asTyped.url);
+        tab.link->setText(asTyped.link);
         services.message(parent, written.error(), MessageIcon::Critical);
         return Outcome::Failed;
     }

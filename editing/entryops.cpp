@@ -1,0 +1,231 @@
+#include "editing/entryops.h"
+
+#include "editing/numbertext.h"
+#include "store/catalogue.h"
+#include "store/category.h"
+#include "ui/categorytab.h"
+#include "ui/grid.h"
+#include "ui/services.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+
+#include <optional>
+
+namespace tabrix::editing {
+
+namespace {
+
+// The number column of a list's grid.
+constexpr int numberColumn = 0;
+constexpr int nameColumn = 1;
+constexpr int authorColumn = 2;
+// Left and vertically centred, the alignment of written number cells.
+constexpr int numberAlignment = 1;
+
+// A wait cursor while the catalogue is being read or written (a locked
+// file makes the store wait before it gives up).
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+// What the user typed in the five edit fields, as typed.
+struct Typed {
+    QString number;
+    QString name;
+    QString author;
+    QString url;
+    QString link;
+};
+
+Typed typedFields(const CategoryTab &tab)
+{
+    return Typed{tab.number->text(), tab.name->text(), tab.authorText(), tab.url->text(), tab.link->text()};
+}
+
+QString notNumericMessage(const Category &category)
+{
+    return QStringLiteral("Numéro de %1 non numérique ou absent.").arg(category.word);
+}
+
+QString orNotAvailable(const QString &link)
+{
+    return link.isEmpty() ? notAvailable() : link;
+}
+
+// The first failing check of an add, in their fixed order.
+std::optional<QString> addRefusal(const Typed &typed, const CategoryTab &tab)
+{
+    if (typed.author.contains(QLatin1Char('\'')))
+        return QStringLiteral("Apostrophe non autorisée dans le pseudo.");
+    if (!isNumericText(typed.number))
+        return notNumericMessage(tab.category());
+    if (typed.number.size() != 3)
+        return QStringLiteral("Le numéro doit être sur 3 caractères.");
+    // The grid holds a header row and one row per entry: its row count is
+    // the only number that can come next.
+    const int expected = tab.grid->rows();
+    if (leadingValue(typed.number) != double(expected))
+        return QStringLiteral("Le numéro ne suit pas. Il doit être égal à %1").arg(expected);
+    // " 58", "+58" or "58." have the right value but would be stored as a
+    // number that sorts and looks up apart from every other one.
+    if (!isThreeDigitNumber(typed.number))
+        return QStringLiteral("Le numéro doit être écrit avec 3 chiffres : %1.").arg(threeDigitText(expected));
+    if (typed.name.trimmed().isEmpty())
+        return QStringLiteral("Nom non renseigné.");
+    if (typed.author.trimmed().isEmpty())
+        return QStringLiteral("Auteur non renseigné.");
+    return std::nullopt;
+}
+
+// The checks an update shares with the add, without the add's own.
+std::optional<QString> updateRefusal(const Typed &typed, const CategoryTab &tab)
+{
+    if (!isNumericText(typed.number))
+        return notNumericMessage(tab.category());
+    if (typed.name.trimmed().isEmpty())
+        return QStringLiteral("Nom non renseigné.");
+    if (typed.author.trimmed().isEmpty())
+        return QStringLiteral("Auteur non renseigné.");
+    return std::nullopt;
+}
+
+void writeGridRow(Grid &grid, int row, const Typed &typed)
+{
+    grid.setColumnAlignment(numberColumn, numberAlignment);
+    grid.setText(row, numberColumn, typed.number);
+    grid.setText(row, nameColumn, typed.name);
+    grid.setText(row, authorColumn, typed.author);
+}
+
+} // namespace
+
+int rowShowing(const Grid &grid, const QString &number)
+{
+    if (grid.row() >= 1 && grid.row() < grid.rows() && grid.text(grid.row(), numberColumn) == number)
+        return grid.row();
+    for (int row = 1; row < grid.rows(); ++row)
+        if (grid.text(row, numberColumn) == number)
+            return row;
+    return 0;
+}
+
+Outcome addEntry(Catalogue &catalogue, CategoryTab &tab, Services &services)
+{
+    const Category &category = tab.category();
+    QWidget *parent = tab.window();
+    Typed typed = typedFields(tab);
+
+    if (const std::optional<QString> refusal = addRefusal(typed, tab)) {
+        services.message(parent, *refusal, MessageIcon::Exclamation);
+        return Outcome::Refused;
+    }
+
+    // An empty link box stands for a missing link; the box says so from now
+    // on, even if the number then turns out to be taken.
+    const Typed asTyped = typed;
+    if (typed.url.isEmpty()) {
+        typed.url = notAvailable();
+        tab.url->setText(typed.url);
+    }
+    if (typed.link.isEmpty()) {
+        typed.link = notAvailable();
+        tab.link->setText(typed.link);
+    }
+    const QString notSaved = QStringLiteral("L'entrée n° %1 n'a pas été enregistrée.").arg(typed.number);
+
+    bool taken = false;
+    Status written = success();
+    {
+        BusyCursor busy;
+        const Result<std::optional<Entry>> existing = catalogue.find(category, typed.number);
+        if (!existing) {
+            written = Failure{existing.error() + QLatin1Char('\n') + notSaved};
+        } else if (existing->has_value()) {
+            taken = true;
+        } else {
+            // The entry, and for a list that records its authors a new
+            // author, in one transaction: all of it or none.
+            written = catalogue.append(category, Entry{typed.number, typed.name, typed.author, typed.url, typed.link});
+        }
+    }
+    if (taken) {
+        services.message(parent, QStringLiteral("N° %1 déjà existant.").arg(typed.number), MessageIcon::Exclamation);
+        return Outcome::Refused;
+    }
+    if (!written) {
+        // Nothing was saved: the fields show what was typed, to try again.
+        tab.url->setText(asTyped.url);
+        tab.link->setText(asTyped.link);
+        services.message(parent, written.error(), MessageIcon::Critical);
+        return Outcome::Failed;
+    }
+
+    // Stored: now the grid shows it, as its new last and current row.
+    Grid &grid = *tab.grid;
+    const int row = grid.rows();
+    grid.setRows(row + 1);
+    grid.setCurrentCell(row, numberColumn);
+    writeGridRow(grid, row, typed);
+    grid.setTopRow(row);
+    tab.clearFields();
+    return Outcome::Saved;
+}
+
+Outcome updateEntry(Catalogue &catalogue, CategoryTab &tab, Services &services)
+{
+    const Category &category = tab.category();
+    QWidget *parent = tab.window();
+    const Typed typed = typedFields(tab);
+
+    if (const std::optional<QString> refusal = updateRefusal(typed, tab)) {
+        services.message(parent, *refusal, MessageIcon::Exclamation);
+        return Outcome::Refused;
+    }
+
+    const QString unknown = QStringLiteral("N° %1 inconnu.").arg(typed.number);
+    const QString notSaved = QStringLiteral("L'entrée n° %1 n'a pas été modifiée.").arg(typed.number);
+    bool known = true;
+    Status written = success();
+    {
+        BusyCursor busy;
+        const Result<std::optional<Entry>> existing = catalogue.find(category, typed.number);
+        if (!existing) {
+            written = Failure{existing.error() + QLatin1Char('\n') + notSaved};
+        } else if (!existing->has_value()) {
+            known = false;
+        } else {
+            // The boxes stay as typed; an empty one is stored as a missing link.
+            const Entry entry{typed.number, typed.name, typed.author, orNotAvailable(typed.url),
+                              orNotAvailable(typed.link)};
+            const Result<bool> rewritten = catalogue.rewrite(category, typed.number, entry);
+            if (!rewritten)
+                written = Failure{rewritten.error()};
+            else
+                known = *rewritten;
+        }
+    }
+    if (!written) {
+        services.message(parent, written.error(), MessageIcon::Critical);
+        return Outcome::Failed;
+    }
+    if (!known) {
+        services.message(parent, unknown, MessageIcon::Exclamation);
+        return Outcome::Refused;
+    }
+
+    // The row that shows this entry, wherever sorting has put it; a grid
+    // that does not show it is left alone.
+    Grid &grid = *tab.grid;
+    if (const int row = rowShowing(grid, typed.number); row > 0)
+        writeGridRow(grid, row, typed);
+    tab.clearFields();
+    return Outcome::Saved;
+}
+
+} // namespace tabrix::editing

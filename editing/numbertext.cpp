@@ -1,0 +1,97 @@
+#include "editing/numbertext.h"
+
+namespace tabrix::editing {
+
+namespace {
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool isBlank(QChar c)
+{
+    return c.isSpace();
+}
+
+} // namespace
+
+bool isNumericText(const QString &text, const QLocale &locale)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    if (begin == end)
+        return false;
+
+    const QString body = text.mid(begin, end - begin);
+    qsizetype i = 0;
+    for (const QString &sign : {QStringLiteral("+"), QStringLiteral("-"), locale.positiveSign(), locale.negativeSign()}) {
+        if (!sign.isEmpty() && body.startsWith(sign)) {
+            i = sign.size();
+            break;
+        }
+    }
+
+    const QString separator = locale.decimalPoint();
+    bool digits = false;
+    bool separatorSeen = false;
+    while (i < body.size()) {
+        const QChar c = body.at(i);
+        if (isAsciiDigit(c)) {
+            digits = true;
+            ++i;
+        } else if (!separatorSeen && c == QLatin1Char('.')) {
+            separatorSeen = true;
+            ++i;
+        } else if (!separatorSeen && !separator.isEmpty() && body.mid(i).startsWith(separator)) {
+            separatorSeen = true;
+            i += separator.size();
+        } else {
+            return false;
+        }
+    }
+    return digits;
+}
+
+double leadingValue(const QString &text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && isBlank(text.at(i)))
+        ++i;
+    double sign = 1.0;
+    if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
+        sign = text.at(i) == QLatin1Char('-') ? -1.0 : 1.0;
+        ++i;
+    }
+    double value = 0.0;
+    while (i < text.size() && isAsciiDigit(text.at(i))) {
+        value = value * 10.0 + (text.at(i).unicode() - '0');
+        ++i;
+    }
+    if (i < text.size() && text.at(i) == QLatin1Char('.')) {
+        ++i;
+        double scale = 0.1;
+        while (i < text.size() && isAsciiDigit(text.at(i))) {
+            value += scale * (text.at(i).unicode() - '0');
+            scale /= 10.0;
+            ++i;
+        }
+    }
+    return sign * value;
+}
+
+bool isThreeDigitNumber(const QString &text)
+{
+    return text.size() == 3 && isAsciiDigit(text.at(0)) && isAsciiDigit(text.at(1)) && isAsciiDigit(text.at(2));
+}
+
+QString threeDigitText(int number)
+{
+    return QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
+}
+
+} // namespace tabrix::editing

@@ -33,7 +33,11 @@ QString number(int value)
 
 QString fieldText(const std::optional<QString> &field)
 {
-    return field ? QStringLiteral("« %1 »").arg(*field) : QStringLiteral("sans valeur");
+    if (!field)
+        return QStringLiteral("sans valeur");
+    if (field->isEmpty())
+        return QStringLiteral("texte vide");
+    return QStringLiteral("« %1 »").arg(*field);
 }
 
 QString rowText(const Fields &row)
@@ -93,7 +97,9 @@ std::optional<int> numericValue(const QString &ref)
 
 bool isThreeDigits(const QString &ref)
 {
-    return ref.size() == 3 && numericValue(ref).has_value();
+    return ref.size() == 3 && std::all_of(ref.begin(), ref.end(), [](QChar c) {
+               return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+           });
 }
 
 // Checks the numbers of one list: duplicates stop the import; numbers not

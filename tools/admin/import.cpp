@@ -35,7 +35,9 @@ int importAccess(const QStringList &args, QTextStream &out, QTextStream &err)
     const QString source = args[0];
     const QString target = args[1];
     auto refuse = [&](const QString &message) {
-        err << message << '\n' << "Rien n'a été écrit." << '\n';
+        if (!message.isEmpty())
+            err << message << '\n';
+        err << "Rien n'a été écrit." << '\n';
         return 1;
     };
 

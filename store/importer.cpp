@@ -120,14 +120,10 @@ void checkNumbers(const QString &table, const std::vector<Fields> &rows, ImportP
         }
         if (!isThreeDigits(*ref))
             plan.warnings << QStringLiteral("%1, ligne %2 : le numéro « %3 » n'est pas écrit sur trois chiffres.")
-                                 .arg(table)
-                                 .arg(line)
-                                 .arg(*ref);
+                                 .arg(table, QString::number(line), *ref);
         else if (numericValue(*ref) == 0)
             plan.warnings << QStringLiteral("%1, ligne %2 : le numéro « %3 » ne compte pas : les numéros vont de 001 à 999.")
-                                 .arg(table)
-                                 .arg(line)
-                                 .arg(*ref);
+                                 .arg(table, QString::number(line), *ref);
         auto &found = rowsOf[*ref];
         if (found.empty())
             texts.push_back(*ref);
@@ -145,9 +141,10 @@ void checkNumbers(const QString &table, const std::vector<Fields> &rows, ImportP
         const std::vector<int> &indexes = rowsOf.value(text);
         if (indexes.size() < 2)
             continue;
-        QString message = QStringLiteral("%1 : le numéro « %2 » figure %3 fois :").arg(table, text).arg(indexes.size());
+        QString message = QStringLiteral("%1 : le numéro « %2 » figure %3 fois :")
+                              .arg(table, text, QString::number(indexes.size()));
         for (const int i : indexes)
-            message += QStringLiteral("\n    ligne %1 : %2").arg(i + 1).arg(rowText(rows[i]));
+            message += QStringLiteral("\n    ligne %1 : %2").arg(QString::number(i + 1), rowText(rows[i]));
         plan.problems << message;
     }
     for (const auto &[value, spellings] : forms) {

@@ -98,6 +98,13 @@ private slots:
                            "    ligne 1 : « 001 », « Nom », « Zoé », sans valeur, texte vide\n"
                            "    ligne 3 : « 001 », « Nom », « Zoé », sans valeur, texte vide\n"
                            "    ligne 4 : « 001 », « Nom », « Zoé », sans valeur, texte vide"};
+        QTest::newRow("text that looks like a placeholder")
+            << std::vector<std::optional<QString>>{text("%3"), text("%3")}
+            << QStringList{"zarpo, ligne 1 : le numéro « %3 » n'est pas écrit sur trois chiffres.",
+                           "zarpo, ligne 2 : le numéro « %3 » n'est pas écrit sur trois chiffres."}
+            << QStringList{"zarpo : le numéro « %3 » figure 2 fois :\n"
+                           "    ligne 1 : « %3 », « Nom », « Zoé », sans valeur, texte vide\n"
+                           "    ligne 2 : « %3 », « Nom », « Zoé », sans valeur, texte vide"};
     }
 
     void checksNumbers()

@@ -122,9 +122,7 @@ Result<SourceTable> readTable(MdbHandle *mdb, MdbCatalogEntry *entry)
     // pages that could not be read, never a smaller catalogue.
     if (out.rows.size() < table->num_rows)
         return Failure{QStringLiteral("la table « %1 » est incomplète (lignes annoncées : %2, trouvées : %3)")
-                           .arg(name)
-                           .arg(table->num_rows)
-                           .arg(out.rows.size())};
+                           .arg(name, QString::number(table->num_rows), QString::number(out.rows.size()))};
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <sqlite3.h>
@@ -31,6 +32,37 @@ bool isAccessHeader(const QByteArray &head)
 {
     const QByteArray signature = head.mid(4, 15);
     return signature == "Standard Jet DB" || signature == "Standard ACE DB";
+}
+
+// A word for a POSIX shell: as it stands when it is plain, else in single quotes.
+QString shellWord(const QString &word)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+-]+$"));
+    if (plain.match(word).hasMatch())
+        return word;
+    QString quoted = word;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// What to type to convert an old Access catalogue: the old file is kept under
+// a name not taken yet, and the admin tool, which lives beside the program
+// and so beside its catalogue, writes the new catalogue in its place.
+QString accessFileMessage(const QString &path)
+{
+    const QFileInfo info(path);
+    const QDir folder = info.absoluteDir();
+    const QString name = info.fileName();
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    QString kept = info.completeBaseName() + QStringLiteral("-access") + suffix;
+    for (int n = 2; QFileInfo::exists(folder.filePath(kept)); ++n)
+        kept = info.completeBaseName() + QStringLiteral("-access-%1").arg(n) + suffix;
+    const QString command = QStringLiteral("cd %1 && mv -n %2 %3 && ./tabrix-admin import %3 %2")
+                                .arg(shellWord(folder.absolutePath()), shellWord(name), shellWord(kept));
+    return QStringLiteral("Le fichier « %1 » est une base Access de l'ancien programme : il doit d'abord être "
+                          "converti au format de Tabrix. Dans un terminal, tapez :\n\n%2\n\n"
+                          "L'ancien fichier est gardé sous le nom « %3 ».")
+        .arg(QDir::toNativeSeparators(info.absoluteFilePath()), command, kept);
 }
 
 QString entryColumns(const Category &category)
@@ -65,12 +97,7 @@ Catalogue::Opened Catalogue::open(const QString &path)
     const QByteArray head = file.read(100);
     file.close();
     if (isAccessHeader(head))
-        return failure(Problem::AccessFile,
-                       QStringLiteral("Le fichier « %1 » est une base Access de l'ancien programme. "
-                                      "Il doit d'abord être converti au format de Tabrix :\n"
-                                      "mv Tabrix.mdb Tabrix-access.mdb && "
-                                      "tabrix-admin import Tabrix-access.mdb Tabrix.mdb")
-                           .arg(shown));
+        return failure(Problem::AccessFile, accessFileMessage(path));
     if (!head.startsWith(QByteArray("SQLite format 3\0", 16)))
         return failure(Problem::NotCatalogue,
                        QStringLiteral("Le fichier « %1 » n'est pas un catalogue Tabrix.").arg(shown));

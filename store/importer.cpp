@@ -1,0 +1,349 @@
+#include "store/importer.h"
+
+#include "store/catalogue.h"
+#include "store/category.h"
+#include "store/schema.h"
+#include "store/sqlite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace tabrix {
+
+namespace {
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+QString number(int value)
+{
+    return QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
+}
+
+QString fieldText(const std::optional<QString> &field)
+{
+    if (!field)
+        return QStringLiteral("sans valeur");
+    if (field->isEmpty())
+        return QStringLiteral("texte vide");
+    return QStringLiteral("« %1 »").arg(*field);
+}
+
+QString rowText(const Fields &row)
+{
+    QStringList parts;
+    for (const auto &field : row)
+        parts << fieldText(field);
+    return parts.join(QStringLiteral(", "));
+}
+
+// "002", "002 et 005", "002, 004 à 006 et 009"
+QString rangesText(const std::vector<std::pair<int, int>> &ranges)
+{
+    QStringList parts;
+    for (const auto &[first, last] : ranges) {
+        if (first == last)
+            parts << number(first);
+        else if (last == first + 1)
+            parts << number(first) << number(last);
+        else
+            parts << QStringLiteral("%1 à %2").arg(number(first), number(last));
+    }
+    if (parts.size() == 1)
+        return parts.first();
+    const QString last = parts.takeLast();
+    return parts.join(QStringLiteral(", ")) + QStringLiteral(" et ") + last;
+}
+
+const SourceTable *findTable(const std::vector<SourceTable> &source, const QString &name)
+{
+    for (const SourceTable &table : source)
+        if (table.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &table;
+    return nullptr;
+}
+
+int columnIndex(const SourceTable &table, const QString &name)
+{
+    for (int i = 0; i < table.columns.size(); ++i)
+        if (table.columns.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+// The numeric value of a number as the program reads it (blanks around
+// ignored), or nullopt when the text is not made of digits.
+std::optional<int> numericValue(const QString &ref)
+{
+    const QString digits = ref.trimmed();
+    if (digits.isEmpty() || digits.size() > 9)
+        return std::nullopt;
+    for (const QChar c : digits)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    return digits.toInt();
+}
+
+bool isThreeDigits(const QString &ref)
+{
+    return ref.size() == 3 && std::all_of(ref.begin(), ref.end(), [](QChar c) {
+               return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+           });
+}
+
+// Checks the numbers of one list: duplicates stop the import; numbers not
+// written on three digits and gaps are reported and brought over.
+void checkNumbers(const QString &table, const std::vector<Fields> &rows, ImportPlan &plan)
+{
+    std::vector<QString> texts;                // distinct numbers, in order of appearance
+    QHash<QString, std::vector<int>> rowsOf;   // number text -> row indexes
+    std::map<int, std::vector<QString>> forms; // numeric value -> distinct texts
+    std::set<int> present;
+
+    for (int i = 0; i < int(rows.size()); ++i) {
+        const std::optional<QString> &ref = rows[i].front();
+        const int line = i + 1;
+        if (!ref) {
+            plan.warnings << QStringLiteral("%1, ligne %2 : l'entrée n'a pas de numéro.").arg(table).arg(line);
+            continue;
+        }
+        if (!isThreeDigits(*ref))
+            plan.warnings << QStringLiteral("%1, ligne %2 : le numéro « %3 » n'est pas écrit sur trois chiffres.")
+                                 .arg(table, QString::number(line), *ref);
+        else if (numericValue(*ref) == 0)
+            plan.warnings << QStringLiteral("%1, ligne %2 : le numéro « %3 » ne compte pas : les numéros vont de 001 à 999.")
+                                 .arg(table, QString::number(line), *ref);
+        auto &found = rowsOf[*ref];
+        if (found.empty())
+            texts.push_back(*ref);
+        found.push_back(i);
+        if (const auto value = numericValue(*ref)) {
+            auto &spellings = forms[*value];
+            if (std::find(spellings.begin(), spellings.end(), *ref) == spellings.end())
+                spellings.push_back(*ref);
+            if (*value > 0)
+                present.insert(*value);
+        }
+    }
+
+    for (const QString &text : texts) {
+        const std::vector<int> &indexes = rowsOf.value(text);
+        if (indexes.size() < 2)
+            continue;
+        QString message = QStringLiteral("%1 : le numéro « %2 » figure %3 fois :")
+                              .arg(table, text, QString::number(indexes.size()));
+        for (const int i : indexes)
+            message += QStringLiteral("\n    ligne %1 : %2").arg(QString::number(i + 1), rowText(rows[i]));
+        plan.problems << message;
+    }
+    for (const auto &[value, spellings] : forms) {
+        if (spellings.size() < 2)
+            continue;
+        QStringList quoted;
+        for (const QString &s : spellings)
+            quoted << QStringLiteral("« %1 »").arg(s);
+        plan.warnings << QStringLiteral("%1 : le numéro %2 est écrit de plusieurs façons : %3.")
+                             .arg(table, number(value), quoted.join(QStringLiteral(", ")));
+    }
+
+    if (present.empty())
+        return;
+    std::vector<std::pair<int, int>> missing;
+    int expected = 1;
+    for (const int value : present) {
+        if (value > expected)
+            missing.emplace_back(expected, value - 1);
+        expected = value + 1;
+    }
+    if (missing.empty())
+        return;
+    int count = 0;
+    for (const auto &[first, last] : missing)
+        count += last - first + 1;
+    plan.warnings << QStringLiteral("%1 : %2 %3 ; le programme refusera tout ajout à cette liste "
+                                    "tant que ses numéros ne se suivront pas depuis 001.")
+                         .arg(table,
+                              count == 1 ? QStringLiteral("il manque le numéro") : QStringLiteral("il manque les numéros"),
+                              rangesText(missing));
+}
+
+struct Target {
+    QString table;
+    QStringList columns;
+    const Category *category; // nullptr for auteurs
+};
+
+std::vector<Target> targets()
+{
+    std::vector<Target> list;
+    for (const Category &c : categories())
+        list.push_back({c.table, {"ref", c.nameField, "auteur", "url", "lien"}, &c});
+    list.push_back({QStringLiteral("auteurs"), {"nom"}, nullptr});
+    return list;
+}
+
+Status run(sqlite3 *db, const char *query)
+{
+    const int code = sqlite3_exec(db, query, nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK)
+        return Failure{sql::describe(code)};
+    return success();
+}
+
+Result<std::vector<int>> fill(const QString &path, const ImportPlan &plan)
+{
+    sqlite3 *db = nullptr;
+    const int opened = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    struct Closer {
+        sqlite3 *db;
+        ~Closer() { sqlite3_close_v2(db); }
+    } closer{db};
+    if (opened != SQLITE_OK)
+        return Failure{sql::describe(opened)};
+    if (Status begun = run(db, "BEGIN IMMEDIATE"); !begun)
+        return Failure{begun.error()};
+
+    std::vector<int> written;
+    for (const ImportTable &table : plan.tables) {
+        QStringList parameters;
+        for (int i = 1; i <= table.columns.size(); ++i)
+            parameters << QStringLiteral("?%1").arg(i);
+        // Table and column names are our own constants, never the old file's.
+        sql::Statement insert(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(table.table, table.columns.join(QStringLiteral(", ")),
+                                           parameters.join(QStringLiteral(", "))));
+        if (!insert.valid())
+            return Failure{sql::describe(insert.prepareCode())};
+        for (const Fields &row : table.rows) {
+            insert.reset();
+            for (int i = 0; i < int(row.size()); ++i)
+                insert.bind(i + 1, row[i]);
+            insert.next();
+            if (insert.code() != SQLITE_DONE)
+                return Failure{sql::describe(insert.code())};
+        }
+        sql::Statement count(db, QStringLiteral("SELECT count(*) FROM %1").arg(table.table));
+        if (!count.next())
+            return Failure{sql::describe(count.code())};
+        written.push_back(int(count.integer(0)));
+    }
+    if (Status committed = run(db, "COMMIT"); !committed)
+        return Failure{committed.error()};
+    return written;
+}
+
+} // namespace
+
+ImportPlan planImport(const std::vector<SourceTable> &source)
+{
+    ImportPlan plan;
+    const std::vector<Target> ours = targets();
+
+    for (const Target &target : ours) {
+        ImportTable out{target.table, target.columns, false, {}};
+        const SourceTable *in = findTable(source, target.table);
+        if (!in) {
+            if (target.category && target.category->id == 3)
+                plan.notices << QStringLiteral("La table « %1 » (liste %2) manque dans l'ancien fichier : "
+                                               "elle est créée vide.")
+                                    .arg(target.table, target.category->tabCaption);
+            else
+                plan.problems << QStringLiteral("La table « %1 » manque.").arg(target.table);
+            plan.tables.push_back(std::move(out));
+            continue;
+        }
+        out.found = true;
+
+        std::vector<int> positions;
+        bool complete = true;
+        for (const QString &column : target.columns) {
+            const int at = columnIndex(*in, column);
+            if (at < 0) {
+                complete = false;
+                const bool unreadable = in->skippedColumns.contains(column, Qt::CaseInsensitive);
+                plan.problems << (unreadable ? QStringLiteral("La colonne « %2 » de la table « %1 » ne contient pas du texte.")
+                                             : QStringLiteral("La table « %1 » n'a pas de colonne « %2 »."))
+                                     .arg(target.table, column);
+            }
+            positions.push_back(at);
+        }
+        for (const QString &column : in->columns + in->skippedColumns)
+            if (!target.columns.contains(column, Qt::CaseInsensitive))
+                plan.warnings << QStringLiteral("La colonne « %1 » de la table « %2 » n'est pas reprise.")
+                                     .arg(column, target.table);
+        if (complete) {
+            out.rows.reserve(in->rows.size());
+            for (const Fields &row : in->rows) {
+                Fields mapped;
+                for (const int at : positions)
+                    mapped.push_back(at < int(row.size()) ? row[at] : std::nullopt);
+                out.rows.push_back(std::move(mapped));
+            }
+            if (target.category)
+                checkNumbers(target.table, out.rows, plan);
+        }
+        plan.tables.push_back(std::move(out));
+    }
+
+    for (const SourceTable &table : source) {
+        bool known = false;
+        for (const Target &target : ours)
+            known = known || table.name.compare(target.table, Qt::CaseInsensitive) == 0;
+        if (!known)
+            plan.warnings << QStringLiteral("La table « %1 » n'est pas reprise : elle ne fait pas partie du catalogue.")
+                                 .arg(table.name);
+    }
+    return plan;
+}
+
+Result<std::vector<int>> writeImport(const ImportPlan &plan, const QString &target)
+{
+    const QFileInfo info(target);
+    if (info.exists() || info.isSymLink())
+        return Failure{QStringLiteral("Le fichier « %1 » existe déjà : il n'est pas remplacé.").arg(shown(target))};
+    const QDir folder = info.absoluteDir();
+    if (!folder.exists())
+        return Failure{QStringLiteral("Le dossier « %1 » n'existe pas.").arg(QDir::toNativeSeparators(folder.path()))};
+
+    // The new file is made whole in a private folder beside the target, then
+    // renamed into place; the folder and anything left in it go away.
+    QTemporaryDir work(folder.filePath(QStringLiteral(".tabrix-import-XXXXXX")));
+    if (!work.isValid())
+        return Failure{QStringLiteral("Impossible d'écrire dans le dossier « %1 ».")
+                           .arg(QDir::toNativeSeparators(folder.path()))};
+    const QString temporary = work.filePath(info.fileName());
+    auto failed = [&](const QString &reason) {
+        return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être écrit : %2. Rien n'a été écrit.")
+                           .arg(shown(target), reason)};
+    };
+
+    if (Status created = createCatalogue(temporary); !created)
+        return Failure{created.error()};
+    Result<std::vector<int>> written = fill(temporary, plan);
+    if (!written)
+        return failed(written.error());
+    {
+        const Catalogue::Opened check = Catalogue::open(temporary);
+        if (const auto *refused = std::get_if<Catalogue::OpenFailure>(&check))
+            return failed(refused->message);
+    }
+    if (!QFile::rename(temporary, target)) {
+        if (QFileInfo::exists(target))
+            return Failure{QStringLiteral("Le fichier « %1 » existe déjà : il n'est pas remplacé.").arg(shown(target))};
+        return failed(QStringLiteral("le fichier n'a pas pu être mis en place"));
+    }
+    return written;
+}
+
+} // namespace tabrix

@@ -1,0 +1,186 @@
+#include "tools/admin/mdbreader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+// glib first: mdbtools.h relies on its types.
+#include <glib.h>
+#include <mdbtools.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace tabrix::admin {
+
+namespace {
+
+// Low bits of a row's offset on its page; the high bits are flags.
+constexpr int rowOffsetMask = 0x1fff;
+// Room for the longest text bound from a field (memo fields included).
+constexpr size_t bindSize = 1 << 20;
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+QString formatName(guint32 version)
+{
+    switch (version) {
+    case MDB_VER_JET3: return QStringLiteral("Jet 3 (Access 97)");
+    case MDB_VER_JET4: return QStringLiteral("Jet 4 (Access 2000-2003)");
+    case MDB_VER_ACCDB_2007: return QStringLiteral("Access 2007");
+    case MDB_VER_ACCDB_2010: return QStringLiteral("Access 2010");
+    default: return QStringLiteral("Access 2013 ou plus récent");
+    }
+}
+
+struct HandleCloser {
+    void operator()(MdbHandle *mdb) const { mdb_close(mdb); }
+};
+struct TableFreer {
+    void operator()(MdbTableDef *table) const { mdb_free_tabledef(table); }
+};
+
+MdbColumn *column(MdbTableDef *table, unsigned i)
+{
+    return static_cast<MdbColumn *>(g_ptr_array_index(table->columns, i));
+}
+
+// Whether libmdb can give this column's content as text.
+bool readableAsText(const MdbColumn *col)
+{
+    return col->col_type != MDB_OLE && col->col_type != MDB_BINARY;
+}
+
+Result<SourceTable> readTable(MdbHandle *mdb, MdbCatalogEntry *entry)
+{
+    const QString name = QString::fromUtf8(entry->object_name);
+    std::unique_ptr<MdbTableDef, TableFreer> table(mdb_read_table(entry));
+    if (!table || !mdb_read_columns(table.get()))
+        return Failure{QStringLiteral("la table « %1 » ne peut pas être lue").arg(name)};
+
+    SourceTable out;
+    out.name = name;
+    const unsigned columnCount = table->num_cols;
+    // Bound buffers receive up to the handle's bind size.
+    std::vector<std::unique_ptr<char[]>> buffers(columnCount);
+    std::vector<int> lengths(columnCount, 0);
+    std::vector<int> kept; // table column -> position in out.columns, or -1
+    for (unsigned i = 0; i < columnCount; ++i) {
+        MdbColumn *col = column(table.get(), i);
+        const QString columnName = QString::fromUtf8(col->name);
+        if (!readableAsText(col)) {
+            out.skippedColumns << columnName;
+            kept.push_back(-1);
+            continue;
+        }
+        buffers[i] = std::make_unique<char[]>(mdb->bind_size);
+        buffers[i][0] = '\0';
+        mdb_bind_column(table.get(), int(i + 1), buffers[i].get(), &lengths[i]);
+        kept.push_back(int(out.columns.size()));
+        out.columns << columnName;
+    }
+
+    std::vector<MdbField> fields(std::max(columnCount, 1u));
+    mdb_rewind_table(table.get());
+    while (mdb_fetch_row(table.get())) {
+        // The bound texts cannot tell a field with no value from an empty
+        // text: take the row apart again to read its null flags. The row just
+        // fetched is the one before the table's cursor, on the current page.
+        int start = 0;
+        size_t size = 0;
+        if (table->cur_row < 1 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size) != 0)
+            return Failure{QStringLiteral("une ligne de la table « %1 » ne peut pas être lue").arg(name)};
+        start &= rowOffsetMask;
+        if (mdb_crack_row(table.get(), start, size, fields.data()) < 0)
+            return Failure{QStringLiteral("une ligne de la table « %1 » ne peut pas être lue").arg(name)};
+
+        Fields row(out.columns.size());
+        for (unsigned f = 0; f < columnCount; ++f) {
+            const int i = fields[f].colnum;
+            if (i < 0 || unsigned(i) >= columnCount || kept[i] < 0)
+                continue;
+            const MdbColumn *col = column(table.get(), unsigned(i));
+            // A yes/no field keeps its value in the null flag: it always has one.
+            const bool isNull = fields[f].is_null && col->col_type != MDB_BOOL;
+            const size_t length = std::strlen(buffers[i].get());
+            if (length + 1 >= mdb->bind_size)
+                return Failure{QStringLiteral("un texte de la colonne « %1 » de la table « %2 » est trop long")
+                                   .arg(QString::fromUtf8(col->name), name)};
+            if (isNull && length > 0)
+                return Failure{QStringLiteral("la colonne « %1 » de la table « %2 » se lit mal")
+                                   .arg(QString::fromUtf8(col->name), name)};
+            if (!isNull)
+                row[kept[i]] = QString::fromUtf8(buffers[i].get(), qsizetype(length));
+        }
+        out.rows.push_back(std::move(row));
+    }
+    // The table's definition keeps its row count: fewer rows found means
+    // pages that could not be read, never a smaller catalogue.
+    if (out.rows.size() < table->num_rows)
+        return Failure{QStringLiteral("la table « %1 » est incomplète (lignes annoncées : %2, trouvées : %3)")
+                           .arg(name, QString::number(table->num_rows), QString::number(out.rows.size()))};
+    return out;
+}
+
+} // namespace
+
+bool looksLikeAccess(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray signature = file.read(19).mid(4, 15);
+    return signature == "Standard Jet DB" || signature == "Standard ACE DB";
+}
+
+Result<AccessFile> readAccessFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Failure{QStringLiteral("Le fichier « %1 » est introuvable.").arg(shown(path))};
+    if (info.isDir())
+        return Failure{QStringLiteral("« %1 » est un dossier, pas une base Access.").arg(shown(path))};
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly))
+        return Failure{QStringLiteral("Le fichier « %1 » ne peut pas être lu : accès refusé.").arg(shown(path))};
+    const QByteArray head = probe.read(100);
+    probe.close();
+    if (head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return Failure{QStringLiteral("Le fichier « %1 » n'est pas une base Access : il est déjà au format de "
+                                      "Tabrix, il n'y a rien à convertir.")
+                           .arg(shown(path))};
+    if (!looksLikeAccess(path))
+        return Failure{QStringLiteral("Le fichier « %1 » n'est pas une base Access.").arg(shown(path))};
+
+    // Texts come out in UTF-8; libmdb reads this when the file is opened.
+    setenv("MDBICONV", "UTF-8", 1);
+    std::unique_ptr<MdbHandle, HandleCloser> mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
+    auto unreadable = [&](const QString &reason) {
+        return Failure{QStringLiteral("La base Access « %1 » ne peut pas être lue : %2.").arg(shown(path), reason)};
+    };
+    if (!mdb)
+        return unreadable(QStringLiteral("fichier endommagé ou d'un format inconnu"));
+    mdb_set_bind_size(mdb.get(), bindSize);
+
+    AccessFile file;
+    file.format = formatName(mdb->f->jet_version);
+    GPtrArray *catalog = mdb_read_catalog(mdb.get(), MDB_TABLE);
+    if (!catalog)
+        return unreadable(QStringLiteral("la liste de ses tables est illisible"));
+    for (guint i = 0; i < catalog->len; ++i) {
+        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(catalog, i));
+        if (entry->object_type != MDB_TABLE || !mdb_is_user_table(entry))
+            continue;
+        Result<SourceTable> table = readTable(mdb.get(), entry);
+        if (!table)
+            return unreadable(table.error());
+        file.tables.push_back(std::move(*table));
+    }
+    return file;
+}
+
+} // namespace tabrix::admin

@@ -9,7 +9,7 @@ build=$root/build
 "$root/scripts/build.sh" "$build"
 
 if [ ! -e "$build/Tabrix.mdb" ]; then
-  "$build/tools/tabrix-admin" demo "$build/Tabrix.mdb"
+  "$build/tabrix-admin" demo "$build/Tabrix.mdb"
 fi
 if [ ! -e "$build/Fendrel.exe" ] && [ -f "$root/tools/fendrel/Fendrel.exe" ]; then
   install -m 755 "$root/tools/fendrel/Fendrel.exe" "$build/Fendrel.exe"

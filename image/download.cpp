@@ -124,6 +124,9 @@ Status downloadPicture(QNetworkAccessManager &network, const QString &link, cons
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     deadline.stop();
+    // The wait can also end because the program is quitting.
+    if (!r->isFinished())
+        halt(Stop::Cancelled);
     QObject::disconnect(cancelled);
     QObject::disconnect(r, nullptr, nullptr, nullptr);
 
@@ -133,7 +136,7 @@ Status downloadPicture(QNetworkAccessManager &network, const QString &link, cons
     QString problem;
     switch (stop) {
     case Stop::TimedOut:
-        problem = failureText(QStringLiteral("délai de %1 secondes dépassé").arg(limits.timeoutMs / 1000));
+        problem = failureText(QStringLiteral("aucune réponse complète en %1 s").arg(limits.timeoutMs / 1000));
         break;
     case Stop::TooLarge:
         problem = failureText(QStringLiteral("l'image dépasse %1 Mo").arg(limits.maxBytes / (1024 * 1024)));

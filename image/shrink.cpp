@@ -51,7 +51,6 @@ Status shrinkPicture(const QString &programDir, int timeoutMs, CancelToken *canc
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
 
-    bool cancelled = false;
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
@@ -60,13 +59,14 @@ Status shrinkPicture(const QString &programDir, int timeoutMs, CancelToken *canc
     });
     QTimer deadline;
     deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    bool timedOut = false;
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
     QMetaObject::Connection stopped;
     if (cancel)
-        stopped = QObject::connect(cancel, &CancelToken::requested, &loop, [&] {
-            cancelled = true;
-            loop.quit();
-        });
+        stopped = QObject::connect(cancel, &CancelToken::requested, &loop, &QEventLoop::quit);
 
     process.start();
     if (process.state() != QProcess::NotRunning || process.error() != QProcess::FailedToStart) {
@@ -82,9 +82,9 @@ Status shrinkPicture(const QString &programDir, int timeoutMs, CancelToken *canc
         process.kill();
         process.waitForFinished(5000);
         QFile::remove(dir.filePath(shrunkFileName()));
-        if (cancelled)
+        if (!timedOut) // cancelled, or the program is quitting
             return Failure{QStringLiteral("Affichage interrompu.")};
-        return Failure{QStringLiteral("La réduction de l'image a dépassé %1 secondes.").arg(timeoutMs / 1000)};
+        return Failure{QStringLiteral("La réduction de l'image a pris plus de %1 s.").arg(timeoutMs / 1000)};
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return Failure{QStringLiteral("ImageMagick n'a pas pu réduire l'image.")};

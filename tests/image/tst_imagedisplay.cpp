@@ -20,6 +20,7 @@ private slots:
     void failureShownInPlace_data();
     void failureShownInPlace();
     void missingImageMagick();
+    void hangingImageMagick();
     void closingWhileDownloading();
     void secondOpeningWhileBusy();
 
@@ -145,6 +146,28 @@ void ImageDisplayTest::missingImageMagick()
     qputenv("PATH", path);
 
     QCOMPARE(window->picture->text(), QStringLiteral("ImageMagick est introuvable : l'image ne peut pas être réduite."));
+    QVERIFY(!hasPicture(window->picture));
+    QVERIFY(program->scratchFilesGone());
+}
+
+void ImageDisplayTest::hangingImageMagick()
+{
+    // A `convert` that never ends stands first on the path.
+    QTemporaryDir tools;
+    QFile tool(QDir(tools.path()).filePath("convert"));
+    QVERIFY(tool.open(QIODevice::WriteOnly));
+    tool.write("#!/bin/sh\nexec sleep 120\n");
+    tool.close();
+    tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    server->serve("/z1.jpg", {200, "image/jpeg", encodedPicture(900, 500, "JPG")});
+    program->imageWindow()->setShrinkTimeout(1000);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(tools.path()) + ':' + path);
+    image::ImageWindow *window = program->open(zarpo(), server->url("/z1.jpg"));
+    qputenv("PATH", path);
+
+    QCOMPARE(window->picture->text(), QStringLiteral("La réduction de l'image a pris plus de 1 s."));
     QVERIFY(!hasPicture(window->picture));
     QVERIFY(program->scratchFilesGone());
 }

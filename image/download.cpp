@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -55,10 +56,11 @@ Status downloadPicture(QNetworkAccessManager &network, const QString &link, cons
         return Failure{failureText(QStringLiteral("seules les adresses http et https sont téléchargées"))};
 
     QFile file(filePath);
+    const QString notWritten =
+        failureText(QStringLiteral("le fichier « %1 » ne peut pas être écrit dans le dossier du programme")
+                        .arg(QFileInfo(filePath).fileName()));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return Failure{QStringLiteral("Image non téléchargée : le fichier « %1 » ne peut pas être écrit dans le "
-                                      "dossier du programme.")
-                           .arg(file.fileName().section(QLatin1Char('/'), -1))};
+        return Failure{notWritten};
 
     QNetworkRequest request{QUrl(link.trimmed())};
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -145,12 +147,12 @@ Status downloadPicture(QNetworkAccessManager &network, const QString &link, cons
         problem = QStringLiteral("Le lien ne mène pas à une image JPEG, PNG, BMP ou TIFF.");
         break;
     case Stop::Cancelled: problem = QStringLiteral("Affichage interrompu."); break;
-    case Stop::WriteFailed:
+    case Stop::WriteFailed: problem = notWritten; break;
     case Stop::None:
         if (r->error() != QNetworkReply::NoError || failed())
             problem = failureText(networkReason(*r));
         else if (!written)
-            problem = failureText(QStringLiteral("le fichier « image_url.jpg » n'a pas pu être écrit"));
+            problem = notWritten;
         else if (!looksLikePicture(head))
             problem = QStringLiteral("Le lien ne mène pas à une image JPEG, PNG, BMP ou TIFF.");
         break;

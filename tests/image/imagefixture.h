@@ -33,8 +33,10 @@ struct PictureProgram {
 
     // Fills the list's fields as a click on an entry would, then opens the
     // picture window on it.
-    image::ImageWindow *open(const Category &category, const QString &url, const QString &link = QStringLiteral("https://www.norvane.fr/t007"),
-                             const QString &ref = QStringLiteral("007"), const QString &name = QStringLiteral("Tour penchée"))
+    image::ImageWindow *open(const Category &category, const QString &url,
+                             const QString &link = QStringLiteral("https://www.norvane.fr/t007"),
+                             const QString &ref = QStringLiteral("007"),
+                             const QString &name = QStringLiteral("Tour penchée"))
     {
         CategoryTab &tab = form().tab(category);
         tab.number->setText(ref);
@@ -47,7 +49,8 @@ struct PictureProgram {
 
     bool scratchFilesGone() const
     {
-        return !QFile::exists(dir.file(image::downloadedFileName())) && !QFile::exists(dir.file(image::shrunkFileName()));
+        return !QFile::exists(dir.file(image::downloadedFileName()))
+               && !QFile::exists(dir.file(image::shrunkFileName()));
     }
 
     void writeScratchFiles() const

@@ -145,7 +145,8 @@ void ImageDisplayTest::missingImageMagick()
     image::ImageWindow *window = program->open(zarpo(), server->url("/z1.jpg"));
     qputenv("PATH", path);
 
-    QCOMPARE(window->picture->text(), QStringLiteral("ImageMagick est introuvable : l'image ne peut pas être réduite."));
+    QCOMPARE(window->picture->text(),
+             QStringLiteral("ImageMagick est introuvable : l'image ne peut pas être réduite."));
     QVERIFY(!hasPicture(window->picture));
     QVERIFY(program->scratchFilesGone());
 }

@@ -207,7 +207,7 @@ void TestExport::createsTheFolder()
     const QString folder = QDir(target.path()).filePath("sauvegardes/catalogue été");
     const ToolRun run = runAdmin({"export", m_dir.catalogue(), folder});
     QVERIFY2(run.status == 0, qPrintable(run.err));
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
              QStringList({"auteurs.csv", "melvi.csv", "titres.csv", "trunda.csv", "zarpo.csv"}));
     QCOMPARE(fileBytes(QDir(folder).filePath("zarpo.csv")), fileBytes(QDir(m_exported).filePath("zarpo.csv")));
 }

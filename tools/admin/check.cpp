@@ -33,7 +33,7 @@ public:
     void defect(const QString &text)
     {
         ++m_defects;
-        m_out << "Défaut : " << text << '\n';
+        m_out << "  Défaut : " << text << '\n';
     }
     // A defect of a kind that may come hundreds of times: the first ones are
     // shown, the others counted.
@@ -48,7 +48,7 @@ public:
     {
         const int hidden = m_shown[group] - shownPerKind;
         if (hidden > 0)
-            m_out << "Défaut : " << list << " : " << hidden << ' ' << what << " de plus.\n";
+            m_out << "  Défaut : " << list << " : " << hidden << ' ' << what << " de plus.\n";
     }
     int defects() const { return m_defects; }
 

@@ -10,6 +10,12 @@
 # as /opt/tabrix, with the menu entry and the icon where the desktop finds
 # them (see debianlayout.cmake).
 
+# Without --prefix, the folder the Debian package uses too (rather than
+# scattering the program folder's files over /usr/local).
+if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+  set(CMAKE_INSTALL_PREFIX "/opt/tabrix" CACHE PATH "The program's folder" FORCE)
+endif()
+
 set(TABRIX_DESKTOP_TEMPLATE "${CMAKE_CURRENT_SOURCE_DIR}/packaging/tabrix.desktop.in")
 
 install(TARGETS tabrix tabrix-admin RUNTIME DESTINATION .)

@@ -24,6 +24,11 @@ namespace tabrix::test {
 struct Fields {
     QString number, name, author, url, link;
     bool operator==(const Fields &) const = default;
+    // The record these fields are stored as: an empty link is "Non disponible".
+    QStringList stored() const
+    {
+        return {number, name, author, url.isEmpty() ? notAvailable() : url, link.isEmpty() ? notAvailable() : link};
+    }
 };
 
 inline char *toString(const Fields &f)
@@ -31,16 +36,22 @@ inline char *toString(const Fields &f)
     return QTest::toString(QStringLiteral("[%1|%2|%3|%4|%5]").arg(f.number, f.name, f.author, f.url, f.link));
 }
 
-// `count` entries numbered 001 … without gaps, except that `gapAt` (when
-// not 0) is left out and the numbering goes on one further, so the grid
-// asks for a number the list already has.
-inline std::vector<Entry> entriesWithGap(int count, int gapAt, const QStringList &authors = {"Zoé"})
+using Rows = std::vector<QStringList>;
+
+inline QStringList authorNames(const QString &catalogue)
 {
-    std::vector<Entry> all = numberedEntries(gapAt > 0 ? count + 1 : count, authors);
-    if (gapAt > 0)
-        all.erase(all.begin() + (gapAt - 1));
-    return all;
+    QStringList names;
+    for (const QStringList &row : tableRows(catalogue, QStringLiteral("auteurs")))
+        names << row.value(0);
+    return names;
 }
+
+// The list's table, the grid's data rows and the authors' table, together.
+struct Snapshot {
+    Rows table, grid;
+    QStringList authors;
+    bool operator==(const Snapshot &) const = default;
+};
 
 class ListFixture {
 public:
@@ -79,23 +90,34 @@ public:
     editing::Outcome add() { return editing::addEntry(*catalogue, *tab, services); }
     editing::Outcome update() { return editing::updateEntry(*catalogue, *tab, services); }
 
-    // The list's table and the authors' table as stored in the file.
-    std::vector<QStringList> table() const { return tableRows(dir.catalogue(), category.table); }
-    QStringList authors() const
+    Rows table() const { return tableRows(dir.catalogue(), category.table); }
+    QStringList authors() const { return authorNames(dir.catalogue()); }
+    Rows gridRows() const
     {
-        QStringList names;
-        for (const QStringList &row : tableRows(dir.catalogue(), QStringLiteral("auteurs")))
-            names << row.value(0);
-        return names;
-    }
-
-    // Every data row of the grid, as shown.
-    std::vector<QStringList> gridRows() const
-    {
-        std::vector<QStringList> rows;
+        Rows rows;
         for (int r = 1; r < tab->grid->rows(); ++r)
             rows.push_back({tab->grid->text(r, 0), tab->grid->text(r, 1), tab->grid->text(r, 2)});
         return rows;
+    }
+    Snapshot snapshot() const { return {table(), gridRows(), authors()}; }
+
+    // The one message shown as "text" when it has this icon, else what was shown.
+    QString onlyMessage(MessageIcon icon) const
+    {
+        if (services.messages.size() == 1 && services.messages[0].icon == icon)
+            return services.messages[0].text;
+        return QStringLiteral("<%1 messages, last: %2>").arg(services.messages.size()).arg(services.lastText());
+    }
+
+    // The entry as the program reads it back through a fresh connection.
+    QStringList reread(const QString &ref)
+    {
+        catalogue = openCatalogue(dir.catalogue());
+        const Result<std::optional<Entry>> found = catalogue->find(category, ref);
+        if (!found || !found->has_value())
+            return {};
+        const Entry &e = **found;
+        return {e.ref, e.name, e.author, e.url.value_or("<none>"), e.link.value_or("<none>")};
     }
 
     const Category &category;

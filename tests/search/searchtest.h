@@ -9,15 +9,53 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QList>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
 #include <QTest>
 
+#include <functional>
+
 namespace tabrix::test {
 
+using Rows = QList<QStringList>;
+
+// The real program started on a new catalogue filled by `write`.
+struct Program {
+    explicit Program(const std::function<void(const QString &path)> &write)
+    {
+        createEmptyCatalogue(dir.catalogue());
+        write(dir.catalogue());
+        window = startProgram(dir, services);
+    }
+    MainForm &form() { return window->form(); }
+
+    // Shows the window and waits until it is active, so that keys reach it
+    // and grids have their real size.
+    bool showActive()
+    {
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
+    // Chooses the list on the "Recherche" tab and searches it for `criterion`.
+    void search(const Category &category, const QString &criterion)
+    {
+        QTest::mouseClick(form().searchOptions[std::size_t(category.id)], Qt::LeftButton);
+        form().cherche->setText(criterion);
+        QTest::mouseClick(form().btSearch, Qt::LeftButton);
+    }
+
+    ProgramDir dir;
+    RecordingServices services;
+    std::unique_ptr<MainWindow> window;
+};
+
 // The texts of a grid's data rows (the header left out).
-inline QList<QStringList> dataRows(const Grid &grid)
+inline Rows dataRows(const Grid &grid)
 {
-    QList<QStringList> rows;
+    Rows rows;
     for (int r = 1; r < grid.rows(); ++r) {
         QStringList cells;
         for (int c = 0; c < grid.columns(); ++c)
@@ -27,13 +65,29 @@ inline QList<QStringList> dataRows(const Grid &grid)
     return rows;
 }
 
-// Shows the window and waits until it is active, so that keys reach it and
-// grids have their real size.
-inline bool showActive(QWidget &window)
+// The data row that shows this number in its first column, 0 for none.
+inline int rowOf(const Grid &grid, const QString &number)
 {
-    window.show();
-    window.activateWindow();
-    return QTest::qWaitForWindowActive(&window);
+    for (int row = 1; row < grid.rows(); ++row)
+        if (grid.text(row, 0) == number)
+            return row;
+    return 0;
+}
+
+// Every painted cell of a grid, header included, as "row:column" followed
+// by "y" for yellow, "w" for white or the colour's name.
+inline QStringList paintedCells(const Grid &grid)
+{
+    QStringList cells;
+    for (int row = 0; row < grid.rows(); ++row) {
+        for (int column = 0; column < grid.columns(); ++column) {
+            const QColor colour = grid.cellBackground(row, column);
+            if (colour.isValid())
+                cells << QStringLiteral("%1:%2%3").arg(row).arg(column).arg(
+                    colour == Qt::yellow ? "y" : colour == Qt::white ? "w" : colour.name());
+        }
+    }
+    return cells;
 }
 
 // Fills the five edit fields of every list.
@@ -48,21 +102,16 @@ inline void fillAllFields(MainForm &form)
     }
 }
 
-// Empty when every edit field of every list is empty, otherwise the first
-// field that is not.
+// Empty when every edit field of every list is empty, otherwise the name
+// of the first field that is not.
 inline QString firstFilledField(const MainForm &form)
 {
     for (const CategoryTab *tab : form.tabs) {
-        const QList<QPair<QString, QString>> fields = {
-            {tab->number->objectName(), tab->number->text()},
-            {tab->name->objectName(), tab->name->text()},
-            {tab->author->objectName(), tab->authorText()},
-            {tab->url->objectName(), tab->url->text()},
-            {tab->link->objectName(), tab->link->text()},
-        };
-        for (const auto &[name, text] : fields)
-            if (!text.isEmpty())
-                return name;
+        for (const QLineEdit *field : {tab->number, tab->name, tab->url, tab->link})
+            if (!field->text().isEmpty())
+                return field->objectName();
+        if (!tab->authorText().isEmpty())
+            return tab->author->objectName();
     }
     return QString();
 }

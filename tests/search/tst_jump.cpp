@@ -5,80 +5,46 @@
 #include "searchtest.h"
 
 #include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QToolButton>
 
 using namespace tabrix;
 using namespace tabrix::test;
 
-namespace {
-
-const QColor yellow(255, 255, 0);
-const QColor white(255, 255, 255);
-
-// Every cell of a grid painted yellow, as "row:column".
-QStringList yellowCells(const Grid &grid)
-{
-    QStringList cells;
-    for (int row = 1; row < grid.rows(); ++row)
-        for (int column = 0; column < grid.columns(); ++column)
-            if (grid.cellBackground(row, column) == yellow)
-                cells << QStringLiteral("%1:%2").arg(row).arg(column);
-    return cells;
-}
-
-} // namespace
-
 class TestJump : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { p.reset(); }
+    void jumpsToTheEntry_data();
     void jumpsToTheEntry();
-    void nextJumpMovesTheHighlight();
-    void findsTheEntryAfterASortByName();
-    void jumpsIntoAListNotShownYet();
     void resultsKeepTheirList();
     void clicksThatDoNothing_data();
     void clicksThatDoNothing();
 
 private:
-    MainForm &form() { return m_window->form(); }
+    MainForm &form() { return p->form(); }
     void searchFor(const Category &category, const QString &criterion);
     void clickResult(int row, int column = 1);
-    std::unique_ptr<ProgramDir> m_dir;
-    RecordingServices m_services;
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<Program> p;
 };
 
 void TestJump::init()
 {
-    m_dir = std::make_unique<ProgramDir>();
-    createEmptyCatalogue(m_dir->catalogue());
-    insertAuthors(m_dir->catalogue(), {"Zoé", "Hélène"});
-    insertEntries(m_dir->catalogue(), zarpo(), numberedEntries(200, {"Zoé", "Hélène"}));
-    insertEntries(m_dir->catalogue(), melvi(), numberedEntries(120, {"Hélène"}));
-    m_services.clear();
-    m_window = startProgram(*m_dir, m_services);
-    QVERIFY(m_window);
-    QVERIFY(showActive(*m_window));
-}
-
-void TestJump::cleanup()
-{
-    m_window.reset();
-    m_dir.reset();
+    p = std::make_unique<Program>([](const QString &path) {
+        insertAuthors(path, {"Zoé", "Hélène"});
+        insertEntries(path, zarpo(), numberedEntries(200, {"Zoé", "Hélène"}));
+        insertEntries(path, melvi(), numberedEntries(120, {"Hélène"}));
+    });
+    QVERIFY(p->window);
+    QVERIFY(p->showActive());
 }
 
 void TestJump::searchFor(const Category &category, const QString &criterion)
 {
     QTest::mouseClick(form().onglet->tabButton(3), Qt::LeftButton);
     QCOMPARE(form().onglet->currentIndex(), 3);
-    QTest::mouseClick(form().searchOptions[std::size_t(category.id)], Qt::LeftButton);
-    form().cherche->setText(criterion);
-    QTest::mouseClick(form().btSearch, Qt::LeftButton);
-    QVERIFY(m_services.messages.isEmpty());
+    p->search(category, criterion);
+    QVERIFY(p->services.messages.isEmpty());
 }
 
 void TestJump::clickResult(int row, int column)
@@ -89,80 +55,54 @@ void TestJump::clickResult(int row, int column)
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
 }
 
+void TestJump::jumpsToTheEntry_data()
+{
+    QTest::addColumn<int>("list");
+    QTest::addColumn<int>("shown"); // the grid's order: 0 number, 1 name, 2 author
+    QTest::addColumn<int>("entry");
+
+    QTest::newRow("zarpo") << 0 << 0 << 150;
+    QTest::newRow("melvi, a tab not shown yet") << 1 << 0 << 77;
+    // The row is found by its number, not taken as the row's index.
+    QTest::newRow("zarpo sorted by name") << 0 << 1 << 150;
+    QTest::newRow("melvi sorted by name") << 1 << 1 << 12;
+}
+
 void TestJump::jumpsToTheEntry()
 {
-    searchFor(zarpo(), QStringLiteral("énigme 150"));
-    QCOMPARE(dataRows(*form().grilleSearch), (QList<QStringList>{{"150", "Énigme 150"}, {"", ""}}));
+    QFETCH(int, list);
+    QFETCH(int, shown);
+    QFETCH(int, entry);
+    const Category &category = categories()[std::size_t(list)];
+    Grid &grid = *form().tab(category).grid;
+    if (shown != 0)
+        form().tab(category).fillGrid(*p->window->catalogue().rows(category, SortColumn(shown)));
+    const int row = rowOf(grid, QStringLiteral("%1").arg(entry, 3, 10, QLatin1Char('0')));
+    const int row2 = rowOf(grid, QStringLiteral("002"));
+    QVERIFY(shown == 0 ? row == entry : row > 0 && row != entry);
     fillAllFields(form());
 
+    searchFor(category, QStringLiteral("énigme %1").arg(entry));
+    QCOMPARE(form().grilleSearch->text(1, 1), QStringLiteral("Énigme %1").arg(entry));
     clickResult(1, 1);
-    CategoryTab &tab = form().tab(zarpo());
-    QCOMPARE(form().onglet->currentIndex(), 0);
-    QCOMPARE(tab.grid->text(150, 0), QStringLiteral("150"));
-    QCOMPARE(yellowCells(*tab.grid), QStringList{"150:1"});
-    QCOMPARE(tab.grid->topRow(), 150);
-    QCOMPARE(tab.grid->row(), 150);
-    QCOMPARE(form().lastSel->text(), QStringLiteral("150"));
+    QCOMPARE(form().onglet->currentIndex(), category.tabIndex);
+    QCOMPARE(paintedCells(grid), QStringList{QStringLiteral("%1:1y").arg(row)});
+    QCOMPARE(grid.topRow(), row);
+    QCOMPARE(grid.row(), row);
+    QCOMPARE(form().lastSel->text(), QString::number(row));
     QCOMPARE(firstFilledField(form()), QString());
-    // The tab change ran: the statistics are there.
-    QCOMPARE(form().statsGrids[0]->text(1, 1), QStringLiteral("100"));
-}
+    QCOMPARE(form().statsGrids[0]->text(1, 1), QStringLiteral("100")); // the tab change ran first
 
-void TestJump::nextJumpMovesTheHighlight()
-{
-    searchFor(zarpo(), QStringLiteral("Énigme 2"));
-    // "Énigme 2", "Énigme 20" … in table order: the first result is entry 2.
-    QCOMPARE(form().grilleSearch->text(1, 0), QStringLiteral("002"));
-    clickResult(1, 0);
-    QCOMPARE(yellowCells(*form().tab(zarpo()).grid), QStringList{"2:1"});
-    QCOMPARE(form().lastSel->text(), QStringLiteral("2"));
-
-    searchFor(zarpo(), QStringLiteral("Énigme 150"));
+    // The next jump moves the highlight. "Énigme 2", "Énigme 20" … in table
+    // order: the first result is entry 2, clicked on its number.
+    searchFor(category, QStringLiteral("Énigme 2"));
     QCOMPARE(form().lastSel->text(), QStringLiteral("0"));
     clickResult(1, 0);
-    const Grid &grid = *form().tab(zarpo()).grid;
-    QCOMPARE(yellowCells(grid), QStringList{"150:1"});
-    QCOMPARE(grid.cellBackground(2, 1), white);
-    QCOMPARE(form().lastSel->text(), QStringLiteral("150"));
-}
-
-void TestJump::findsTheEntryAfterASortByName()
-{
-    // The list shown by name, as a click on its "Nom" header leaves it.
-    CategoryTab &tab = form().tab(zarpo());
-    const Result<std::vector<GridRow>> byName = m_window->catalogue().rows(zarpo(), SortColumn::Name);
-    QVERIFY(byName.ok());
-    tab.fillGrid(*byName);
-    int expectedRow = 0;
-    for (int row = 1; row < tab.grid->rows(); ++row)
-        if (tab.grid->text(row, 0) == QLatin1String("150"))
-            expectedRow = row;
-    QVERIFY(expectedRow > 0 && expectedRow != 150);
-
-    searchFor(zarpo(), QStringLiteral("Énigme 150"));
-    clickResult(1, 1);
-    QCOMPARE(form().onglet->currentIndex(), 0);
-    QCOMPARE(yellowCells(*tab.grid), QStringList{QStringLiteral("%1:1").arg(expectedRow)});
-    QCOMPARE(tab.grid->topRow(), expectedRow);
-    QCOMPARE(form().lastSel->text(), QString::number(expectedRow));
-
-    // Back in number order, the next jump still finds its entry.
-    tab.fillGrid(*m_window->catalogue().rows(zarpo(), SortColumn::Number));
-    searchFor(zarpo(), QStringLiteral("Énigme 150"));
-    clickResult(1, 1);
-    QCOMPARE(yellowCells(*tab.grid), QStringList{"150:1"});
-    QCOMPARE(tab.grid->topRow(), 150);
-}
-
-void TestJump::jumpsIntoAListNotShownYet()
-{
-    searchFor(melvi(), QStringLiteral("Énigme 77"));
-    clickResult(1, 1);
-    const Grid &grid = *form().tab(melvi()).grid;
-    QCOMPARE(form().onglet->currentIndex(), 1);
-    QCOMPARE(yellowCells(grid), QStringList{"77:1"});
-    QCOMPARE(grid.topRow(), 77);
-    QCOMPARE(form().lastSel->text(), QStringLiteral("77"));
+    QStringList painted{QStringLiteral("%1:1w").arg(row), QStringLiteral("%1:1y").arg(row2)};
+    if (row2 < row)
+        painted.swapItemsAt(0, 1);
+    QCOMPARE(paintedCells(grid), painted);
+    QCOMPARE(form().lastSel->text(), QString::number(row2));
 }
 
 void TestJump::resultsKeepTheirList()
@@ -174,8 +114,8 @@ void TestJump::resultsKeepTheirList()
     QCOMPARE(form().grilleSearch->text(1, 0), QStringLiteral("012"));
     clickResult(1, 1);
     QCOMPARE(form().onglet->currentIndex(), 1);
-    QCOMPARE(yellowCells(*form().tab(melvi()).grid), QStringList{"12:1"});
-    QCOMPARE(yellowCells(*form().tab(titres()).grid), QStringList());
+    QCOMPARE(paintedCells(*form().tab(melvi()).grid), QStringList{"12:1y"});
+    QCOMPARE(paintedCells(*form().tab(titres()).grid), QStringList());
 }
 
 void TestJump::clicksThatDoNothing_data()
@@ -202,22 +142,22 @@ void TestJump::clicksThatDoNothing()
     QFETCH(bool, cleared);
 
     CategoryTab &tab = form().tab(zarpo());
-    std::vector<GridRow> rows = *m_window->catalogue().rows(zarpo());
+    std::vector<GridRow> rows = *p->window->catalogue().rows(zarpo());
     rows.resize(std::size_t(shownEntries));
     tab.fillGrid(rows);
     searchFor(zarpo(), criterion);
     if (cleared)
         QTest::mouseClick(form().searchOptions[0], Qt::LeftButton);
     form().cherche->setText(QStringLiteral("gardé"));
-    const QList<QStringList> results = dataRows(*form().grilleSearch);
+    const Rows results = dataRows(*form().grilleSearch);
 
     clickResult(row, column);
     QCOMPARE(form().onglet->currentIndex(), 3);
     QCOMPARE(form().lastSel->text(), QStringLiteral("0"));
-    QCOMPARE(yellowCells(*tab.grid), QStringList());
+    QCOMPARE(paintedCells(*tab.grid), QStringList());
     QCOMPARE(form().cherche->text(), QStringLiteral("gardé"));
     QCOMPARE(dataRows(*form().grilleSearch), results);
-    QVERIFY(m_services.messages.isEmpty());
+    QVERIFY(p->services.messages.isEmpty());
 }
 
 QTEST_MAIN(TestJump)

@@ -4,8 +4,6 @@
 #include "searchtest.h"
 
 #include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
 
 using namespace tabrix;
@@ -13,38 +11,41 @@ using namespace tabrix::test;
 
 namespace {
 
-using Rows = QList<QStringList>;
-
 void writeCatalogue(const QString &path)
 {
-    createEmptyCatalogue(path);
-    insertAuthors(path, {"Zoé", "Port"});
-    insertEntries(path, zarpo(), {
-        entry("001", "Le phare", "Zoé"),
-        entry("002", "Château fort", "Zoé"),
-    });
-    // Stored out of number order: results come in table order.
-    insertEntries(path, melvi(), {
-        entry("001", "Port de Marseille", "Port"),
-        entry("002", "Gorges du Verdon", "Zoé"),
-        entry("004", "Vieux-Port", "Zoé"),
-        entry("003", "Île de Ré", "Zoé"),
-    });
+    insertEntries(path, zarpo(), {entry("001", "Le phare", "Zoé"), entry("002", "Château fort", "Zoé")});
+    // Stored out of number order, with an entry without a name: results
+    // come in table order. titres stays empty.
+    insertEntries(path, melvi(), {entry("001", "Port de Marseille", "Port"), entry("002", "Gorges du Verdon", "Zoé"),
+                                  entry("004", "Vieux-Port", "Zoé"), entry("003", "Île de Ré", "Zoé")});
     execute(path, QStringLiteral("INSERT INTO melvi (ref, lieu, auteur) VALUES ('005', NULL, 'Zoé')"));
-    insertEntries(path, melvi(), {
-        entry("006", "Côte d'Émeraude", "Zoé"),
-        entry("007", "", "Zoé"),
-    });
-    // titres stays empty.
+    insertEntries(path, melvi(), {entry("006", "Côte d'Émeraude", "Zoé"), entry("007", "", "Zoé")});
+}
+
+struct SearchCase {
+    int option; // category id, -1 for none
+    QString typed, message;
+    Rows results; // empty when the grid keeps its content; the count follows from it
+    QString count;
+};
+
+void row(const char *tag, int option, const QString &typed, const Rows &results, const QString &message = {})
+{
+    const qsizetype found = results.size() - 1;
+    const QString count = found > 0 ? QStringLiteral("%1 élément(s) trouvé(s).").arg(found)
+                                    : QStringLiteral("0 élément trouvé.");
+    QTest::newRow(tag) << SearchCase{option, typed, message, results, count};
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(SearchCase)
 
 class TestSearch : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { p.reset(); }
     void search_data();
     void search();
     void everyOptionClearsTheSearch_data();
@@ -52,94 +53,61 @@ private slots:
     void enterRunsTheSearch();
 
 private:
-    MainForm &form() { return m_window->form(); }
-    std::unique_ptr<ProgramDir> m_dir;
-    RecordingServices m_services;
-    std::unique_ptr<MainWindow> m_window;
+    MainForm &form() { return p->form(); }
+    std::unique_ptr<Program> p;
 };
 
 void TestSearch::init()
 {
-    m_dir = std::make_unique<ProgramDir>();
-    writeCatalogue(m_dir->catalogue());
-    m_services.clear();
-    m_window = startProgram(*m_dir, m_services);
-    QVERIFY(m_window);
-    QVERIFY(showActive(*m_window));
+    p = std::make_unique<Program>(writeCatalogue);
+    QVERIFY(p->window);
+    QVERIFY(p->showActive());
     form().onglet->setCurrentIndex(3);
-}
-
-void TestSearch::cleanup()
-{
-    m_window.reset();
-    m_dir.reset();
 }
 
 void TestSearch::search_data()
 {
-    QTest::addColumn<int>("option"); // category id, -1 for none
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("boxAfter");
-    QTest::addColumn<Rows>("results"); // data rows; empty when the grid keeps its content
-    QTest::addColumn<QString>("count");
+    QTest::addColumn<SearchCase>("c");
 
     const QString noOption = QStringLiteral("Merci de spécifier où chercher.");
-    const QString noCriterion = QStringLiteral("Pas de critère de recherche.");
-    const QString none = QStringLiteral("0 élément trouvé.");
     const Rows notFound = {{"", "Non trouvé"}};
 
-    QTest::newRow("no option") << -1 << " port " << noOption << " port " << Rows() << none;
-    QTest::newRow("no option, empty box") << -1 << "" << noOption << "" << Rows() << none;
-    QTest::newRow("blanks only") << 1 << "   " << noCriterion << "" << Rows() << none;
-    QTest::newRow("lower case with blanks around")
-        << 1 << "  port\t " << "" << "port"
-        << Rows{{"001", "Port de Marseille"}, {"004", "Vieux-Port"}, {"", ""}} << "2 élément(s) trouvé(s).";
-    QTest::newRow("one match") << 1 << "VERDON" << "" << "VERDON" << Rows{{"002", "Gorges du Verdon"}, {"", ""}}
-                               << "1 élément(s) trouvé(s).";
-    QTest::newRow("none") << 1 << "Lyon" << "" << "Lyon" << notFound << none;
-    QTest::newRow("é matches É and é")
-        << 1 << "é" << "" << "é" << Rows{{"003", "Île de Ré"}, {"006", "Côte d'Émeraude"}, {"", ""}}
-        << "2 élément(s) trouvé(s).";
-    QTest::newRow("î matches Î") << 1 << "îLE" << "" << "îLE" << Rows{{"003", "Île de Ré"}, {"", ""}}
-                                 << "1 élément(s) trouvé(s).";
-    QTest::newRow("numbers are not searched") << 1 << "001" << "" << "001" << notFound << none;
-    QTest::newRow("authors are not searched") << 1 << "zoé" << "" << "zoé" << notFound << none;
-    QTest::newRow("another list") << 0 << "CHÂTEAU" << "" << "CHÂTEAU" << Rows{{"002", "Château fort"}, {"", ""}}
-                                  << "1 élément(s) trouvé(s).";
-    QTest::newRow("empty list") << 3 << "a" << "" << "a" << notFound << none;
+    row("no option", -1, " port ", {}, noOption);
+    row("no option, empty box", -1, "", {}, noOption);
+    row("blanks only", 1, "   ", {}, QStringLiteral("Pas de critère de recherche."));
+    row("lower case with blanks around", 1, "  port\t ", {{"001", "Port de Marseille"}, {"004", "Vieux-Port"}, {"", ""}});
+    row("one match", 1, "VERDON", {{"002", "Gorges du Verdon"}, {"", ""}});
+    row("none", 1, "Lyon", notFound);
+    row("é matches É and é", 1, "é", {{"003", "Île de Ré"}, {"006", "Côte d'Émeraude"}, {"", ""}});
+    row("î matches Î", 1, "îLE", {{"003", "Île de Ré"}, {"", ""}});
+    row("numbers are not searched", 1, "001", notFound);
+    row("authors are not searched", 1, "zoé", notFound);
+    row("another list", 0, "CHÂTEAU", {{"002", "Château fort"}, {"", ""}});
+    row("empty list", 3, "a", notFound);
 }
 
 void TestSearch::search()
 {
-    QFETCH(int, option);
-    QFETCH(QString, typed);
-    QFETCH(QString, message);
-    QFETCH(QString, boxAfter);
-    QFETCH(Rows, results);
-    QFETCH(QString, count);
-
-    if (option >= 0)
-        QTest::mouseClick(form().searchOptions[std::size_t(option)], Qt::LeftButton);
+    QFETCH(SearchCase, c);
+    if (c.option >= 0)
+        QTest::mouseClick(form().searchOptions[std::size_t(c.option)], Qt::LeftButton);
     // An earlier result the failed checks must leave in place.
     form().grilleSearch->setRowTexts({{"999", "Résultat précédent"}, {"", ""}});
     const Rows before = dataRows(*form().grilleSearch);
-    form().cherche->setText(typed);
+    form().cherche->setText(c.typed);
 
     QTest::mouseClick(form().btSearch, Qt::LeftButton);
 
-    if (message.isEmpty()) {
-        QVERIFY(m_services.messages.isEmpty());
-    } else {
-        QCOMPARE(m_services.messages.size(), 1);
-        QCOMPARE(m_services.lastText(), message);
-        QVERIFY(m_services.messages.first().icon == MessageIcon::Exclamation);
+    QCOMPARE(p->services.messages.size(), c.message.isEmpty() ? 0 : 1);
+    if (!c.message.isEmpty()) {
+        QCOMPARE(p->services.lastText(), c.message);
+        QVERIFY(p->services.messages.first().icon == MessageIcon::Exclamation);
     }
-    QCOMPARE(form().cherche->text(), boxAfter);
-    QCOMPARE(dataRows(*form().grilleSearch), results.isEmpty() ? before : results);
-    QCOMPARE(form().grilleSearch->text(0, 0), QStringLiteral(" N°"));
+    // The criterion is trimmed once a list is chosen.
+    QCOMPARE(form().cherche->text(), c.option < 0 ? c.typed : c.typed.trimmed());
+    QCOMPARE(dataRows(*form().grilleSearch), c.results.isEmpty() ? before : c.results);
     QCOMPARE(form().grilleSearch->text(0, 1), QStringLiteral(" Nom"));
-    QCOMPARE(form().nbTrouve->text(), count);
+    QCOMPARE(form().nbTrouve->text(), c.count);
 }
 
 void TestSearch::everyOptionClearsTheSearch_data()
@@ -152,36 +120,31 @@ void TestSearch::everyOptionClearsTheSearch_data()
 void TestSearch::everyOptionClearsTheSearch()
 {
     QFETCH(int, option);
-    QTest::mouseClick(form().searchOptions[1], Qt::LeftButton);
-    form().cherche->setText(QStringLiteral("port"));
-    QTest::mouseClick(form().btSearch, Qt::LeftButton);
+    p->search(melvi(), QStringLiteral("port"));
     QCOMPARE(form().grilleSearch->rows(), 4);
 
     QTest::mouseClick(form().searchOptions[std::size_t(option)], Qt::LeftButton);
     QVERIFY(form().searchOptions[std::size_t(option)]->isChecked());
     QCOMPARE(form().cherche->text(), QString());
     QCOMPARE(dataRows(*form().grilleSearch), (Rows{{"", ""}}));
-    QCOMPARE(form().grilleSearch->text(0, 1), QStringLiteral(" Nom"));
     QCOMPARE(form().nbTrouve->text(), QStringLiteral("0 élément trouvé."));
-    QVERIFY(m_services.messages.isEmpty());
+    QVERIFY(p->services.messages.isEmpty());
 }
 
 void TestSearch::enterRunsTheSearch()
 {
     QTest::mouseClick(form().searchOptions[1], Qt::LeftButton);
-
-    // Enter in the criterion box.
     form().cherche->setFocus();
     form().cherche->setText(QStringLiteral("port"));
     QTest::keyClick(form().cherche, Qt::Key_Return);
     QCOMPARE(form().nbTrouve->text(), QStringLiteral("2 élément(s) trouvé(s)."));
-    QVERIFY(m_services.messages.isEmpty());
 
-    // Enter (keypad) elsewhere on the tab: the result grid.
+    // Keypad Enter elsewhere on the tab.
     form().cherche->setText(QStringLiteral("verdon"));
     form().grilleSearch->setFocus();
     QTest::keyClick(form().grilleSearch, Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(form().nbTrouve->text(), QStringLiteral("1 élément(s) trouvé(s)."));
+    QVERIFY(p->services.messages.isEmpty());
 
     // Enter on another button presses that button, not "GO !".
     QSignalSpy pressed(form().btLast, &QPushButton::clicked);

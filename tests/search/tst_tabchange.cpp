@@ -11,13 +11,9 @@ using namespace tabrix::test;
 
 namespace {
 
-const QColor yellow(255, 255, 0);
-const QColor white(255, 255, 255);
-
 // zarpo 15 entries, melvi 12, trunda 5, titres none.
 void writeCatalogue(const QString &path)
 {
-    createEmptyCatalogue(path);
     insertAuthors(path, {"Zoé", "Hélène"});
     insertEntries(path, zarpo(), numberedEntries(15, {"Zoé", "Hélène"}));
     insertEntries(path, melvi(), numberedEntries(12, {"Hélène"}));
@@ -30,31 +26,21 @@ class TestTabChange : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { p.reset(); }
     void emptiesEveryEditField_data();
     void emptiesEveryEditField();
-    void removesTheHighlightInEveryLongEnoughGrid();
-    void zeroNamesNoRow();
+    void removesTheHighlight_data();
+    void removesTheHighlight();
 
 private:
-    std::unique_ptr<ProgramDir> m_dir;
-    RecordingServices m_services;
-    std::unique_ptr<MainWindow> m_window;
+    MainForm &form() { return p->form(); }
+    std::unique_ptr<Program> p;
 };
 
 void TestTabChange::init()
 {
-    m_dir = std::make_unique<ProgramDir>();
-    writeCatalogue(m_dir->catalogue());
-    m_services.clear();
-    m_window = startProgram(*m_dir, m_services);
-    QVERIFY(m_window);
-}
-
-void TestTabChange::cleanup()
-{
-    m_window.reset();
-    m_dir.reset();
+    p = std::make_unique<Program>(writeCatalogue);
+    QVERIFY(p->window);
 }
 
 void TestTabChange::emptiesEveryEditField_data()
@@ -73,74 +59,55 @@ void TestTabChange::emptiesEveryEditField()
     QFETCH(int, from);
     QFETCH(int, to);
     QFETCH(bool, byClick);
-    MainForm &form = m_window->form();
-    form.onglet->setCurrentIndex(from);
-    fillAllFields(form);
-    QCOMPARE(firstFilledField(form), QStringLiteral("no_zarpo"));
+    form().onglet->setCurrentIndex(from);
+    fillAllFields(form());
+    QCOMPARE(firstFilledField(form()), QStringLiteral("no_zarpo"));
 
     if (byClick)
-        QTest::mouseClick(form.onglet->tabButton(to), Qt::LeftButton);
+        QTest::mouseClick(form().onglet->tabButton(to), Qt::LeftButton);
     else
-        form.onglet->setCurrentIndex(to);
-    QCOMPARE(form.onglet->currentIndex(), to);
-    QCOMPARE(firstFilledField(form), QString());
-    QVERIFY(m_services.messages.isEmpty());
+        form().onglet->setCurrentIndex(to);
+    QCOMPARE(form().onglet->currentIndex(), to);
+    QCOMPARE(firstFilledField(form()), QString());
+    QVERIFY(p->services.messages.isEmpty());
 }
 
-void TestTabChange::removesTheHighlightInEveryLongEnoughGrid()
+void TestTabChange::removesTheHighlight_data()
 {
-    MainForm &form = m_window->form();
-    form.onglet->setCurrentIndex(3);
-    // As a jump to row 12 of melvi would have left it, with a yellow cell in
-    // zarpo from earlier too.
-    form.tab(melvi()).grid->setCellBackground(12, 1, yellow);
-    form.tab(zarpo()).grid->setCellBackground(12, 1, yellow);
-    form.tab(trunda()).grid->setCellBackground(5, 1, yellow);
-    form.lastSel->setText(QStringLiteral("12"));
+    QTest::addColumn<QString>("lastSel");
+    QTest::addColumn<Rows>("painted"); // zarpo, melvi, trunda, titres afterwards
 
-    form.onglet->setCurrentIndex(1);
-    QCOMPARE(form.lastSel->text(), QStringLiteral("0"));
-    QCOMPARE(form.tab(melvi()).grid->cellBackground(12, 1), white);
-    QCOMPARE(form.tab(zarpo()).grid->cellBackground(12, 1), white);
-    // Too short to have a row 12: untouched.
-    QCOMPARE(form.tab(trunda()).grid->cellBackground(5, 1), yellow);
-    QCOMPARE(form.tab(titres()).grid->rows(), 1);
-    // Only the highlighted column is painted.
-    QCOMPARE(form.tab(melvi()).grid->cellBackground(12, 0), QColor());
-    QCOMPARE(form.tab(zarpo()).grid->cellBackground(12, 2), QColor());
-
-    // The next change has nothing left to remove.
-    form.tab(melvi()).grid->setCellBackground(12, 1, yellow);
-    form.onglet->setCurrentIndex(0);
-    QCOMPARE(form.tab(melvi()).grid->cellBackground(12, 1), yellow);
+    // Row 12 is white again where a grid has it; only that cell is painted.
+    QTest::newRow("row 12") << "12" << Rows{{"1:1y", "12:1w"}, {"1:1y", "12:1w"}, {"1:1y", "5:1y"}, {}};
+    // "0" names no row, not even the header; nor does text that is no number.
+    const Rows untouched = {{"1:1y", "12:1y"}, {"1:1y", "12:1y"}, {"1:1y", "5:1y"}, {}};
+    QTest::newRow("none") << "0" << untouched;
+    QTest::newRow("not a row number") << "abc" << untouched;
 }
 
-void TestTabChange::zeroNamesNoRow()
+void TestTabChange::removesTheHighlight()
 {
-    MainForm &form = m_window->form();
-    for (CategoryTab *tab : form.tabs)
+    QFETCH(QString, lastSel);
+    QFETCH(Rows, painted);
+    form().onglet->setCurrentIndex(3);
+    // As jumps would have left them.
+    for (CategoryTab *tab : form().tabs)
         if (tab->grid->rows() > 1)
-            tab->grid->setCellBackground(1, 1, yellow);
-    const std::array<int, 4> currentRows = {form.tabs[0]->grid->row(), form.tabs[1]->grid->row(),
-                                            form.tabs[2]->grid->row(), form.tabs[3]->grid->row()};
-    QCOMPARE(form.lastSel->text(), QStringLiteral("0"));
+            tab->grid->setCellBackground(1, 1, Qt::yellow);
+    form().tab(zarpo()).grid->setCellBackground(12, 1, Qt::yellow);
+    form().tab(melvi()).grid->setCellBackground(12, 1, Qt::yellow);
+    form().tab(trunda()).grid->setCellBackground(5, 1, Qt::yellow);
+    std::array<int, 4> currentRows;
+    for (std::size_t i = 0; i < 4; ++i)
+        currentRows[i] = form().tabs[i]->grid->row();
+    form().lastSel->setText(lastSel);
 
-    form.onglet->setCurrentIndex(4);
-    QCOMPARE(form.lastSel->text(), QStringLiteral("0"));
-    for (std::size_t i = 0; i < form.tabs.size(); ++i) {
-        const Grid &grid = *form.tabs[i]->grid;
-        // Nothing painted, not even on the header, and no current row moved.
-        QCOMPARE(grid.row(), currentRows[i]);
-        for (int row = 1; row < grid.rows(); ++row)
-            for (int column = 0; column < grid.columns(); ++column)
-                QCOMPARE(grid.cellBackground(row, column), row == 1 && column == 1 ? yellow : QColor());
+    form().onglet->setCurrentIndex(1);
+    QCOMPARE(form().lastSel->text(), QStringLiteral("0"));
+    for (std::size_t i = 0; i < 4; ++i) {
+        QCOMPARE(paintedCells(*form().tabs[i]->grid), painted[qsizetype(i)]);
+        QCOMPARE(form().tabs[i]->grid->row(), currentRows[i]);
     }
-
-    // A last_sel that is not a row number names no row either.
-    form.lastSel->setText(QStringLiteral("abc"));
-    form.onglet->setCurrentIndex(0);
-    QCOMPARE(form.lastSel->text(), QStringLiteral("0"));
-    QCOMPARE(form.tabs[0]->grid->cellBackground(1, 1), yellow);
 }
 
 QTEST_MAIN(TestTabChange)

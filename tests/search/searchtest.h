@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
+#include <QToolButton>
 #include <QTest>
 
 #include <functional>
@@ -42,6 +43,7 @@ struct Program {
     // Chooses the list on the "Recherche" tab and searches it for `criterion`.
     void search(const Category &category, const QString &criterion)
     {
+        QTest::mouseClick(form().onglet->tabButton(3), Qt::LeftButton);
         QTest::mouseClick(form().searchOptions[std::size_t(category.id)], Qt::LeftButton);
         form().cherche->setText(criterion);
         QTest::mouseClick(form().btSearch, Qt::LeftButton);

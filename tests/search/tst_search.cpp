@@ -1,5 +1,6 @@
 // The "Recherche" tab: the checks and their messages, the scan of one list's
-// names, the result grid and its count, clearing, and Enter.
+// names, the result grid and its count, clearing, Enter, and the jump from a
+// result to its entry.
 
 #include "searchtest.h"
 
@@ -11,11 +12,13 @@ using namespace tabrix::test;
 
 namespace {
 
+// zarpo and trunda: long numbered lists, "Énigme 1" …; melvi: names to
+// search, stored out of number order, one without a name; titres empty.
 void writeCatalogue(const QString &path)
 {
-    insertEntries(path, zarpo(), {entry("001", "Le phare", "Zoé"), entry("002", "Château fort", "Zoé")});
-    // Stored out of number order, with an entry without a name: results
-    // come in table order. titres stays empty.
+    insertAuthors(path, {"Zoé", "Hélène"});
+    insertEntries(path, zarpo(), numberedEntries(200, {"Zoé", "Hélène"}));
+    insertEntries(path, trunda(), numberedEntries(120, {"Hélène"}));
     insertEntries(path, melvi(), {entry("001", "Port de Marseille", "Port"), entry("002", "Gorges du Verdon", "Zoé"),
                                   entry("004", "Vieux-Port", "Zoé"), entry("003", "Île de Ré", "Zoé")});
     execute(path, QStringLiteral("INSERT INTO melvi (ref, lieu, auteur) VALUES ('005', NULL, 'Zoé')"));
@@ -37,9 +40,18 @@ void row(const char *tag, int option, const QString &typed, const Rows &results,
     QTest::newRow(tag) << SearchCase{option, typed, message, results, count};
 }
 
+// A click that must not jump: on this result row and column, with the
+// zarpo grid cut to `shownEntries`, after an option click when `cleared`.
+struct IdleClick {
+    QString criterion;
+    int row, column, shownEntries;
+    bool cleared;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(SearchCase)
+Q_DECLARE_METATYPE(IdleClick)
 
 class TestSearch : public QObject {
     Q_OBJECT
@@ -51,9 +63,15 @@ private slots:
     void everyOptionClearsTheSearch_data();
     void everyOptionClearsTheSearch();
     void enterRunsTheSearch();
+    void jumpsToTheEntry_data();
+    void jumpsToTheEntry();
+    void resultsKeepTheirList();
+    void clicksThatDoNothing_data();
+    void clicksThatDoNothing();
 
 private:
     MainForm &form() { return p->form(); }
+    void clickResult(int row, int column);
     std::unique_ptr<Program> p;
 };
 
@@ -63,6 +81,14 @@ void TestSearch::init()
     QVERIFY(p->window);
     QVERIFY(p->showActive());
     form().onglet->setCurrentIndex(3);
+}
+
+void TestSearch::clickResult(int row, int column)
+{
+    Grid &grid = *form().grilleSearch;
+    const QRect cell = grid.visualRect(grid.model()->index(row - 1, column));
+    QVERIFY(cell.isValid());
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
 }
 
 void TestSearch::search_data()
@@ -82,7 +108,7 @@ void TestSearch::search_data()
     row("î matches Î", 1, "îLE", {{"003", "Île de Ré"}, {"", ""}});
     row("numbers are not searched", 1, "001", notFound);
     row("authors are not searched", 1, "zoé", notFound);
-    row("another list", 0, "CHÂTEAU", {{"002", "Château fort"}, {"", ""}});
+    row("another list", 0, "ÉNIGME 199", {{"199", "Énigme 199"}, {"", ""}});
     row("empty list", 3, "a", notFound);
 }
 
@@ -153,6 +179,102 @@ void TestSearch::enterRunsTheSearch()
     QTest::keyClick(form().btLast, Qt::Key_Return);
     QCOMPARE(pressed.size(), 1);
     QCOMPARE(form().nbTrouve->text(), QStringLiteral("1 élément(s) trouvé(s)."));
+}
+
+void TestSearch::jumpsToTheEntry_data()
+{
+    QTest::addColumn<int>("list");
+    QTest::addColumn<int>("shown"); // the grid's order: 0 number, 1 name
+    QTest::addColumn<int>("entry");
+
+    QTest::newRow("zarpo") << 0 << 0 << 150;
+    QTest::newRow("trunda, a tab not shown yet") << 2 << 0 << 77;
+    // The row is found by its number, not taken as the row's index.
+    QTest::newRow("zarpo sorted by name") << 0 << 1 << 150;
+    QTest::newRow("trunda sorted by name") << 2 << 1 << 12;
+}
+
+void TestSearch::jumpsToTheEntry()
+{
+    QFETCH(int, list);
+    QFETCH(int, shown);
+    QFETCH(int, entry);
+    const Category &category = categories()[std::size_t(list)];
+    Grid &grid = *form().tab(category).grid;
+    if (shown != 0)
+        form().tab(category).fillGrid(*p->window->catalogue().rows(category, SortColumn(shown)));
+    const int row = rowOf(grid, QStringLiteral("%1").arg(entry, 3, 10, QLatin1Char('0')));
+    const int row2 = rowOf(grid, QStringLiteral("002"));
+    QVERIFY(shown == 0 ? row == entry : row > 0 && row != entry);
+    fillAllFields(form());
+
+    p->search(category, QStringLiteral("énigme %1").arg(entry));
+    QCOMPARE(form().grilleSearch->text(1, 1), QStringLiteral("Énigme %1").arg(entry));
+    clickResult(1, 1);
+    QCOMPARE(form().onglet->currentIndex(), category.tabIndex);
+    QCOMPARE(paintedCells(grid), QStringList{QStringLiteral("%1:1y").arg(row)});
+    QCOMPARE(grid.topRow(), row);
+    QCOMPARE(grid.row(), row);
+    QCOMPARE(form().lastSel->text(), QString::number(row));
+    QCOMPARE(firstFilledField(form()), QString());
+    QCOMPARE(form().statsGrids[0]->text(1, 1), QStringLiteral("100")); // the tab change ran first
+
+    // The next jump moves the highlight. "Énigme 2", "Énigme 20" … in table
+    // order: the first result is entry 2, clicked on its number.
+    p->search(category, QStringLiteral("Énigme 2"));
+    QCOMPARE(form().lastSel->text(), QStringLiteral("0"));
+    clickResult(1, 0);
+    QStringList painted{QStringLiteral("%1:1w").arg(row), QStringLiteral("%1:1y").arg(row2)};
+    if (row2 < row)
+        painted.swapItemsAt(0, 1);
+    QCOMPARE(paintedCells(grid), painted);
+    QCOMPARE(form().lastSel->text(), QString::number(row2));
+    QVERIFY(p->services.messages.isEmpty());
+}
+
+void TestSearch::resultsKeepTheirList()
+{
+    p->search(trunda(), QStringLiteral("Énigme 12"));
+    // The Vasquo option chosen without a click (by the keyboard, say): the
+    // results still belong to trunda.
+    form().searchOptions[3]->setChecked(true);
+    QCOMPARE(form().grilleSearch->text(1, 0), QStringLiteral("012"));
+    clickResult(1, 1);
+    QCOMPARE(form().onglet->currentIndex(), trunda().tabIndex);
+    QCOMPARE(paintedCells(*form().tab(trunda()).grid), QStringList{"12:1y"});
+    QCOMPARE(paintedCells(*form().tab(titres()).grid), QStringList());
+}
+
+void TestSearch::clicksThatDoNothing_data()
+{
+    QTest::addColumn<IdleClick>("c");
+    QTest::newRow("Non trouvé, its number cell") << IdleClick{"Lyon", 1, 0, 200, false};
+    QTest::newRow("Non trouvé, its name cell") << IdleClick{"Lyon", 1, 1, 200, false};
+    QTest::newRow("empty last row") << IdleClick{"Énigme 150", 2, 1, 200, false};
+    QTest::newRow("number the grid does not show") << IdleClick{"Énigme 150", 1, 1, 100, false};
+    QTest::newRow("cleared results") << IdleClick{"Énigme 150", 1, 1, 200, true};
+}
+
+void TestSearch::clicksThatDoNothing()
+{
+    QFETCH(IdleClick, c);
+    CategoryTab &tab = form().tab(zarpo());
+    std::vector<GridRow> rows = *p->window->catalogue().rows(zarpo());
+    rows.resize(std::size_t(c.shownEntries));
+    tab.fillGrid(rows);
+    p->search(zarpo(), c.criterion);
+    if (c.cleared)
+        QTest::mouseClick(form().searchOptions[0], Qt::LeftButton);
+    form().cherche->setText(QStringLiteral("gardé"));
+    const Rows results = dataRows(*form().grilleSearch);
+
+    clickResult(c.row, c.column);
+    QCOMPARE(form().onglet->currentIndex(), 3);
+    QCOMPARE(form().lastSel->text(), QStringLiteral("0"));
+    QCOMPARE(paintedCells(*tab.grid), QStringList());
+    QCOMPARE(form().cherche->text(), QStringLiteral("gardé"));
+    QCOMPARE(dataRows(*form().grilleSearch), results);
+    QVERIFY(p->services.messages.isEmpty());
 }
 
 QTEST_MAIN(TestSearch)

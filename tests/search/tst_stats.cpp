@@ -1,11 +1,13 @@
-// The per-list author counts of the "Stats" tab: the grids the tab change
-// fills against a hand-worked catalogue, the grouped count against the
-// one-query-per-author count, and their order.
+// What every change of tab does: the statistics grids rebuilt (against a
+// hand-worked catalogue, and the grouped count against the one query per
+// author count), the edit fields of the four lists emptied, the highlight of
+// a jump from the search removed, last_sel reset.
 
 #include "searchtest.h"
 
 #include "store/schema.h"
 #include "store/stats.h"
+
 
 using namespace tabrix;
 using namespace tabrix::test;
@@ -57,39 +59,84 @@ Rows asRows(const std::vector<AuthorCount> &counts)
     return rows;
 }
 
+// A change of tab from `from` to `to`, with last_sel set beforehand; the
+// painted cells of the four category grids afterwards; auteurs emptied when
+// `noAuthors`.
+struct TabChange {
+    int from, to;
+    bool byClick;
+    QString lastSel;
+    Rows painted;
+    bool noAuthors;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(TabChange)
 
 class TestStats : public QObject {
     Q_OBJECT
 private slots:
-    void tabChangeFillsTheFourGrids_data();
-    void tabChangeFillsTheFourGrids();
+    void tabChange_data();
+    void tabChange();
     void gridsFollowTheCatalogue();
     void groupedCountEqualsOneByOne_data();
     void groupedCountEqualsOneByOne();
     void rankingOrdersTiesInFrenchOrder();
 };
 
-void TestStats::tabChangeFillsTheFourGrids_data()
+void TestStats::tabChange_data()
 {
-    QTest::addColumn<bool>("noAuthors");
-    QTest::newRow("hand-worked") << false;
-    QTest::newRow("empty auteurs") << true; // empty grids, nothing more
+    QTest::addColumn<TabChange>("c");
+
+    // Row 4 is white again where a grid has it; only that cell is painted.
+    const Rows row4 = {{"1:1y", "4:1w"}, {"1:1y", "4:1w"}, {}, {"1:1y", "2:1y"}};
+    // "0" names no row, not even the header; nor does text that is no number.
+    const Rows untouched = {{"1:1y", "4:1y"}, {"1:1y", "4:1y"}, {}, {"1:1y", "2:1y"}};
+    QTest::newRow("Zarpo to Melvi, by the program") << TabChange{0, 1, false, "4", row4, false};
+    QTest::newRow("Zarpo to Melvi, by a click") << TabChange{0, 1, true, "0", untouched, false};
+    QTest::newRow("Vasquo to Recherche, by a click") << TabChange{5, 3, true, "abc", untouched, false};
+    QTest::newRow("Trunda to Stats, empty auteurs") << TabChange{2, 4, false, "4", row4, true};
 }
 
-void TestStats::tabChangeFillsTheFourGrids()
+void TestStats::tabChange()
 {
-    QFETCH(bool, noAuthors);
-    Program p([noAuthors](const QString &path) {
+    QFETCH(TabChange, c);
+    Program p([&c](const QString &path) {
         writeHandCatalogue(path);
-        if (noAuthors)
+        if (c.noAuthors)
             execute(path, QStringLiteral("DELETE FROM auteurs"));
     });
     QVERIFY(p.window);
+    MainForm &form = p.form();
+    form.onglet->setCurrentIndex(c.from);
+    fillAllFields(form);
+    // As jumps would have left them.
+    for (CategoryTab *tab : form.tabs)
+        if (tab->grid->rows() > 1)
+            tab->grid->setCellBackground(1, 1, Qt::yellow);
+    form.tab(zarpo()).grid->setCellBackground(4, 1, Qt::yellow);
+    form.tab(melvi()).grid->setCellBackground(4, 1, Qt::yellow);
+    form.tab(titres()).grid->setCellBackground(2, 1, Qt::yellow);
+    std::array<int, 4> currentRows;
+    for (std::size_t i = 0; i < 4; ++i)
+        currentRows[i] = form.tabs[i]->grid->row();
+    form.lastSel->setText(c.lastSel);
 
-    p.form().onglet->setCurrentIndex(4);
+    if (c.byClick)
+        QTest::mouseClick(form.onglet->tabButton(c.to), Qt::LeftButton);
+    else
+        form.onglet->setCurrentIndex(c.to);
+
+    QCOMPARE(form.onglet->currentIndex(), c.to);
+    QCOMPARE(firstFilledField(form), QString());
+    QCOMPARE(form.lastSel->text(), QStringLiteral("0"));
+    for (std::size_t i = 0; i < 4; ++i) {
+        QCOMPARE(paintedCells(*form.tabs[i]->grid), c.painted[qsizetype(i)]);
+        QCOMPARE(form.tabs[i]->grid->row(), currentRows[i]);
+    }
     for (const Category &category : categories()) {
-        const Grid &grid = *p.form().statsGrids[std::size_t(category.id)];
+        const Grid &grid = *form.statsGrids[std::size_t(category.id)];
         QCOMPARE(grid.text(0, 0), QStringLiteral("Auteur"));
         QCOMPARE(grid.text(0, 1), QStringLiteral("Posts"));
         QCOMPARE(grid.columnWidth(0), pixels(1500));
@@ -99,7 +146,7 @@ void TestStats::tabChangeFillsTheFourGrids()
                  Qt::Alignment(Qt::AlignLeft | Qt::AlignBottom));
         QCOMPARE(grid.model()->data(cell.siblingAtColumn(1), Qt::TextAlignmentRole).value<Qt::Alignment>(),
                  Qt::Alignment(Qt::AlignCenter));
-        QCOMPARE(dataRows(grid), (noAuthors ? Rows{{"", ""}} : expectedRows(category)));
+        QCOMPARE(dataRows(grid), (c.noAuthors ? Rows{{"", ""}} : expectedRows(category)));
     }
     QVERIFY(p.services.messages.isEmpty());
 }

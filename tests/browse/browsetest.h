@@ -13,31 +13,33 @@
 
 namespace tabrix::test {
 
+// The program started on a new catalogue whose `category` list (every list
+// when `everyList`) holds `entries`, shown on that list's tab so that the
+// grid has its real geometry. `ok` tells whether it started.
 struct Running {
+    Running(const Category &category, const std::vector<Entry> &entries, bool everyList = false)
+    {
+        createEmptyCatalogue(dir.catalogue());
+        for (const Category &c : categories())
+            if (!entries.empty() && (everyList || c.id == category.id))
+                insertEntries(dir.catalogue(), c, entries);
+        window = startProgram(dir, services);
+        if (!window)
+            return;
+        window->form().onglet->setCurrentIndex(category.tabIndex);
+        window->show();
+        ok = QTest::qWaitForWindowExposed(window.get());
+        QCoreApplication::processEvents();
+    }
+
+    MainForm &form() { return window->form(); }
+    CategoryTab &tab(const Category &category) { return window->form().tab(category); }
+
     ProgramDir dir;
     RecordingServices services;
     std::unique_ptr<MainWindow> window;
-
-    MainForm &form() { return window->form(); }
-    Context &context() { return window->context(); }
-    CategoryTab &tab(const Category &category) { return window->form().tab(category); }
-    Grid &grid(const Category &category) { return *tab(category).grid; }
+    bool ok = false;
 };
-
-// Starts the program on the catalogue already in `running.dir` and shows it
-// on the category's tab, so that the grid has its real geometry.
-inline bool startOnTab(Running &running, const Category &category)
-{
-    running.window = startProgram(running.dir, running.services);
-    if (!running.window)
-        return false;
-    running.window->form().onglet->setCurrentIndex(category.tabIndex);
-    running.window->show();
-    if (!QTest::qWaitForWindowExposed(running.window.get()))
-        return false;
-    QCoreApplication::processEvents();
-    return true;
-}
 
 // A left click in the middle of a column header.
 inline void clickHeader(Grid &grid, int column)

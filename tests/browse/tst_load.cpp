@@ -1,5 +1,6 @@
 // A click on an entry loads it into the edit fields and, with "Afficher"
-// ticked, opens what the selected option says.
+// ticked, opens what the selected option says; a list that cannot be read
+// is told as such.
 
 #include "browsetest.h"
 
@@ -15,28 +16,36 @@ using namespace tabrix::test;
 
 namespace {
 
-const QString imageLink = QStringLiteral("https://images.norvane.fr/002.jpg");
-const QString forumLink = QStringLiteral("http://www.norvane.fr/t002");
-const QString noValue = QStringLiteral("<NULL>");
+const QString img = QStringLiteral("https://images.norvane.fr/002.jpg");
+const QString forum = QStringLiteral("http://www.norvane.fr/t002");
+const QString noValue = QStringLiteral("<NULL>"); // a link with no value
+const QString gone = QStringLiteral("<gone>");    // entry 002 deleted once shown
+
+// Entry 002 of `table` with these links, clicked with "Afficher" ticked or
+// not and an option "window" ("Img fenêtre"), "web" ("Img WEB") or
+// "norvane" ("Norvane"); the link handed to the browser, if any, and
+// whether the picture window opens.
+struct LoadCase {
+    QString table, url, link, option;
+    bool show;
+    QString opened;
+    bool picture;
+};
+
+void row(const QByteArray &tag, const QString &table, const QString &url, const QString &link, const char *option,
+         const QString &opened = {}, bool picture = false, bool show = true)
+{
+    QTest::newRow(tag.constData()) << LoadCase{table, url, link, option, show, opened, picture};
+}
 
 std::optional<QString> field(const QString &text)
 {
     return text == noValue ? std::nullopt : std::optional<QString>(text);
 }
 
-void selectOption(CategoryTab &tab, const QString &option)
-{
-    if (option == QLatin1String("window"))
-        tab.windowOption->setChecked(true);
-    else if (option == QLatin1String("web"))
-        tab.webOption->setChecked(true);
-    else if (option == QLatin1String("norvane"))
-        tab.forumOption->setChecked(true);
-    else
-        qFatal("unknown display option %s", qPrintable(option));
-}
-
 } // namespace
+
+Q_DECLARE_METATYPE(LoadCase)
 
 // Stands in for the browser: records every link the system is asked to open.
 class LinkCatcher : public QObject {
@@ -51,143 +60,106 @@ class LoadTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void init();
+    void initTestCase()
+    {
+        for (const char *scheme : {"http", "https", "ftp", "file"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_links, "open");
+    }
+    void cleanupTestCase()
+    {
+        for (const char *scheme : {"http", "https", "ftp", "file"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+    void init() { m_links.opened.clear(); }
 
     void clickOpensWhatOptionsSay_data();
     void clickOpensWhatOptionsSay();
     void realClickLoadsAndOpens();
-    void clickNoRecordAnswers_data();
-    void clickNoRecordAnswers();
-    void loadFailureIsShown();
+    void readFailureIsShown_data();
+    void readFailureIsShown();
 
 private:
     LinkCatcher m_links;
 };
 
-void LoadTest::initTestCase()
-{
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_links, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &m_links, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("ftp"), &m_links, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_links, "open");
-}
-
-void LoadTest::cleanupTestCase()
-{
-    for (const char *scheme : {"http", "https", "ftp", "file"})
-        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
-}
-
-void LoadTest::init()
-{
-    m_links.opened.clear();
-}
-
 void LoadTest::clickOpensWhatOptionsSay_data()
 {
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<QString>("url");  // "<NULL>": no value
-    QTest::addColumn<QString>("link");
-    QTest::addColumn<bool>("show");
-    QTest::addColumn<QString>("option"); // "window" ("Img fenêtre"), "web" ("Img WEB") or "norvane" ("Norvane")
-    QTest::addColumn<QString>("opened"); // the link handed to the browser, if any
-    QTest::addColumn<bool>("picture");   // whether the picture window is opened
+    QTest::addColumn<LoadCase>("c");
 
     const QString nd = notAvailable();
     for (const Category &category : categories()) {
-        const QByteArray word = category.table.toUtf8();
-        QTest::newRow(word + " not ticked") << category.table << imageLink << forumLink << false << "web" << "" << false;
-        QTest::newRow(word + " web") << category.table << imageLink << forumLink << true << "web" << imageLink << false;
-        QTest::newRow(word + " norvane") << category.table << imageLink << forumLink << true << "norvane" << forumLink
-                                         << false;
-        QTest::newRow(word + " window") << category.table << imageLink << forumLink << true << "window" << "" << true;
+        const QString &t = category.table;
+        const QByteArray word = t.toUtf8() + ' ';
+        row(word + "not ticked", t, img, forum, "web", {}, false, false);
+        row(word + "web", t, img, forum, "web", img);
+        row(word + "norvane", t, img, forum, "norvane", forum);
+        row(word + "window", t, img, forum, "window", {}, true);
         // The image link comes first, whatever the option.
         for (const char *option : {"window", "web", "norvane"}) {
-            QTest::newRow(word + " url non disponible " + option)
-                << category.table << nd << forumLink << true << option << "" << false;
-            QTest::newRow(word + " url empty " + option)
-                << category.table << "" << forumLink << true << option << "" << false;
+            row(word + "url non disponible " + option, t, nd, forum, option);
+            row(word + "url empty " + option, t, "", forum, option);
         }
     }
 
     // A link with no value passes the conditions and shows as an empty text.
-    QTest::newRow("trunda url null window") << "trunda" << noValue << forumLink << true << "window" << "" << true;
-    QTest::newRow("trunda url null web") << "trunda" << noValue << forumLink << true << "web" << "" << false;
-    QTest::newRow("titres link null web") << "titres" << imageLink << noValue << true << "web" << imageLink << false;
-    QTest::newRow("melvi link null norvane") << "melvi" << imageLink << noValue << true << "norvane" << "" << false;
+    row("trunda url null window", "trunda", noValue, forum, "window", {}, true);
+    row("trunda url null web", "trunda", noValue, forum, "web");
+    row("titres link null web", "titres", img, noValue, "web", img);
+    row("melvi link null norvane", "melvi", img, noValue, "norvane");
 
     // Only "Vasquo" entries also need a forum link.
     for (const QString &link : {nd, QString()}) {
-        const QByteArray what = link.isEmpty() ? "empty" : "non disponible";
-        QTest::newRow("zarpo link " + what + " web") << "zarpo" << imageLink << link << true << "web" << imageLink
-                                                     << false;
-        QTest::newRow("melvi link " + what + " window") << "melvi" << imageLink << link << true << "window" << ""
-                                                        << true;
+        const QByteArray what = link.isEmpty() ? "empty " : "non disponible ";
+        row("zarpo link " + what + "web", "zarpo", img, link, "web", img);
+        row("melvi link " + what + "window", "melvi", img, link, "window", {}, true);
+        row("trunda link " + what + "norvane", "trunda", img, link, "norvane");
         for (const char *option : {"window", "web", "norvane"})
-            QTest::newRow("titres link " + what + " " + option)
-                << "titres" << imageLink << link << true << option << "" << false;
+            row("titres link " + what + option, "titres", img, link, option);
     }
-    // "Norvane" on a missing forum link outside "Vasquo": nothing is opened.
-    QTest::newRow("zarpo link non disponible norvane") << "zarpo" << imageLink << nd << true << "norvane" << ""
-                                                       << false;
-    QTest::newRow("trunda link empty norvane") << "trunda" << imageLink << "" << true << "norvane" << "" << false;
 
     // Only web addresses reach the browser.
-    QTest::newRow("zarpo url file path web") << "zarpo" << "C:\\images\\002.jpg" << forumLink << true << "web" << ""
-                                             << false;
-    QTest::newRow("trunda url ftp web") << "trunda" << "ftp://images.norvane.fr/002.jpg" << forumLink << true << "web"
-                                        << "" << false;
-    QTest::newRow("melvi link file norvane") << "melvi" << imageLink << "file:///tmp/t002.html" << true << "norvane"
-                                             << "" << false;
+    row("zarpo url file path web", "zarpo", "C:\\images\\002.jpg", forum, "web");
+    row("trunda url ftp web", "trunda", "ftp://images.norvane.fr/002.jpg", forum, "web");
+    row("melvi link file norvane", "melvi", img, "file:///tmp/t002.html", "norvane");
+
+    // No record answers the click: the link boxes are emptied, nothing opens.
+    row("zarpo entry gone web", "zarpo", gone, forum, "web");
+    row("titres entry gone window", "titres", gone, forum, "window");
+    row("melvi entry gone norvane", "melvi", gone, forum, "norvane");
 }
 
 void LoadTest::clickOpensWhatOptionsSay()
 {
-    QFETCH(QString, table);
-    QFETCH(QString, url);
-    QFETCH(QString, link);
-    QFETCH(bool, show);
-    QFETCH(QString, option);
-    QFETCH(QString, opened);
-    QFETCH(bool, picture);
-    const Category &category = *categoryByTable(table);
-
-    Running running;
-    createEmptyCatalogue(running.dir.catalogue());
-    insertEntries(running.dir.catalogue(), category,
-                  {entry("001", "Avant", "anna", QStringLiteral("https://images.norvane.fr/001.jpg"),
-                         QStringLiteral("https://www.norvane.fr/t001")),
-                   entry("002", "Été à Lyon", "Zoé", field(url), field(link)),
-                   entry("003", "Après", "Bruno", QStringLiteral("https://images.norvane.fr/003.jpg"),
-                         QStringLiteral("https://www.norvane.fr/t003"))});
-    QVERIFY(startOnTab(running, category));
+    QFETCH(LoadCase, c);
+    const Category &category = *categoryByTable(c.table);
+    Running running(category, {entry("001", "Avant", "anna", "https://i.fr/001.jpg", "https://www.norvane.fr/t001"),
+                               entry("002", "Été à Lyon", "Zoé", field(c.url == gone ? img : c.url), field(c.link)),
+                               entry("003", "Après", "Bruno", "https://i.fr/003.jpg", "https://www.norvane.fr/t003")});
+    QVERIFY(running.ok);
     CategoryTab &tab = running.tab(category);
-    tab.showCheck->setChecked(show);
-    selectOption(tab, option);
+    tab.showCheck->setChecked(c.show);
+    (c.option == "web" ? tab.webOption : c.option == "norvane" ? tab.forumOption : tab.windowOption)->setChecked(true);
+    tab.url->setText(QStringLiteral("https://images.norvane.fr/ancien.jpg"));
+    tab.link->setText(QStringLiteral("https://www.norvane.fr/ancien"));
+    if (c.url == gone)
+        execute(running.dir.catalogue(), QStringLiteral("DELETE FROM %1 WHERE ref = '002'").arg(c.table));
 
     QStringList pictures;
-    browse::loadEntry(running.form(), running.context(), category, 2,
-                      [&pictures](MainForm &, Context &, const Category &c) { pictures << c.table; });
+    browse::loadEntry(running.form(), running.window->context(), category, 2,
+                      [&pictures](MainForm &, Context &, const Category &shownIn) { pictures << shownIn.table; });
 
-    const QString urlShown = url == noValue ? QString() : url;
-    const QString linkShown = link == noValue ? QString() : link;
-    QCOMPARE(fields(tab), (QStringList{"002", "Été à Lyon", "Zoé", urlShown, linkShown}));
-    QCOMPARE(m_links.opened, opened.isEmpty() ? QList<QUrl>{} : QList<QUrl>{QUrl(opened)});
-    QCOMPARE(pictures, picture ? QStringList{table} : QStringList{});
+    const auto shown = [](const QString &link) { return link == noValue || link == gone ? QString() : link; };
+    QCOMPARE(fields(tab), (QStringList{"002", "Été à Lyon", "Zoé", shown(c.url), c.url == gone ? "" : shown(c.link)}));
+    QCOMPARE(m_links.opened, c.opened.isEmpty() ? QList<QUrl>{} : QList<QUrl>{QUrl(c.opened)});
+    QCOMPARE(pictures, c.picture ? QStringList{c.table} : QStringList{});
     QVERIFY(running.services.messages.isEmpty());
 }
 
 void LoadTest::realClickLoadsAndOpens()
 {
     // Through the grid's own click, on every tab.
-    Running running;
-    createEmptyCatalogue(running.dir.catalogue());
-    for (const Category &category : categories())
-        insertEntries(running.dir.catalogue(), category, numberedEntries(5, {"Zoé", "anna"}));
-    QVERIFY(startOnTab(running, zarpo()));
-
+    Running running(zarpo(), numberedEntries(5, {"Zoé", "anna"}), true);
+    QVERIFY(running.ok);
     for (const Category &category : categories()) {
         running.form().onglet->setCurrentIndex(category.tabIndex);
         QCoreApplication::processEvents();
@@ -211,70 +183,36 @@ void LoadTest::realClickLoadsAndOpens()
     }
 }
 
-void LoadTest::clickNoRecordAnswers_data()
+void LoadTest::readFailureIsShown_data()
 {
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<bool>("removeFromTable"); // else the grid is changed to a number the table lacks
-    QTest::addColumn<QString>("option");
-
-    QTest::newRow("zarpo removed web") << "zarpo" << true << "web";
-    QTest::newRow("titres removed window") << "titres" << true << "window";
-    QTest::newRow("melvi grid out of step norvane") << "melvi" << false << "norvane";
-    QTest::newRow("trunda grid out of step window") << "trunda" << false << "window";
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("entry click") << false << "Le n° 001 n'a pas pu être lu";
+    QTest::newRow("header click") << true << "La liste melvi n'a pas pu être lue";
 }
 
-void LoadTest::clickNoRecordAnswers()
+void LoadTest::readFailureIsShown()
 {
-    QFETCH(QString, table);
-    QFETCH(bool, removeFromTable);
-    QFETCH(QString, option);
-    const Category &category = *categoryByTable(table);
-
-    Running running;
-    createEmptyCatalogue(running.dir.catalogue());
-    insertEntries(running.dir.catalogue(), category, numberedEntries(3));
-    QVERIFY(startOnTab(running, category));
-    CategoryTab &tab = running.tab(category);
-    tab.showCheck->setChecked(true);
-    selectOption(tab, option);
-    tab.url->setText(QStringLiteral("https://images.norvane.fr/ancien.jpg"));
-    tab.link->setText(QStringLiteral("https://www.norvane.fr/ancien"));
-
-    if (removeFromTable)
-        execute(running.dir.catalogue(), QStringLiteral("DELETE FROM %1 WHERE ref = '002'").arg(table));
-    else
-        tab.grid->setText(2, 0, QStringLiteral("777"));
-    const QString number = tab.grid->text(2, 0);
-
-    QStringList pictures;
-    browse::loadEntry(running.form(), running.context(), category, 2,
-                      [&pictures](MainForm &, Context &, const Category &c) { pictures << c.table; });
-
-    QCOMPARE(fields(tab), (QStringList{number, "Énigme 2", "Zoé", "", ""}));
-    QVERIFY(m_links.opened.isEmpty());
-    QVERIFY(pictures.isEmpty());
-    QVERIFY(running.services.messages.isEmpty());
-}
-
-void LoadTest::loadFailureIsShown()
-{
-    Running running;
-    createEmptyCatalogue(running.dir.catalogue());
-    insertEntries(running.dir.catalogue(), titres(), numberedEntries(3));
-    QVERIFY(startOnTab(running, titres()));
-    CategoryTab &tab = running.tab(titres());
+    QFETCH(bool, header);
+    QFETCH(QString, message);
+    Running running(melvi(), numberedEntries(3));
+    QVERIFY(running.ok);
+    CategoryTab &tab = running.tab(melvi());
     tab.showCheck->setChecked(true);
     tab.webOption->setChecked(true);
-    tab.url->setText(QStringLiteral("https://images.norvane.fr/ancien.jpg"));
+    const QString typed = QStringLiteral("https://images.norvane.fr/ancien.jpg");
+    tab.url->setText(typed);
+    const QStringList shown = columnTexts(*tab.grid, 1);
 
-    execute(running.dir.catalogue(), QStringLiteral("DROP TABLE titres"));
-    clickCell(*tab.grid, 1, 1);
+    execute(running.dir.catalogue(), QStringLiteral("DROP TABLE melvi"));
+    header ? clickHeader(*tab.grid, 1) : clickCell(*tab.grid, 1, 1);
 
     QCOMPARE(running.services.messages.size(), 1);
-    QVERIFY2(running.services.lastText().startsWith(QStringLiteral("Le n° 001 n'a pas pu être lu")),
-             qPrintable(running.services.lastText()));
+    QVERIFY2(running.services.lastText().startsWith(message), qPrintable(running.services.lastText()));
     QCOMPARE(running.services.messages.last().icon, MessageIcon::Critical);
-    QCOMPARE(fields(tab), (QStringList{"001", "Énigme 1", "Zoé", "", ""}));
+    QCOMPARE(columnTexts(*tab.grid, 1), shown);
+    QCOMPARE(fields(tab), (header ? QStringList{"", "", "", typed, ""}
+                                  : QStringList{"001", "Énigme 1", "Zoé", "", ""}));
     QVERIFY(m_links.opened.isEmpty());
 }
 

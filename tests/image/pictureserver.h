@@ -8,7 +8,6 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QImage>
-#include <QList>
 #include <QPainter>
 #include <QPointer>
 #include <QTcpServer>
@@ -29,7 +28,12 @@ public:
     PictureServer()
     {
         m_server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] { accept(); });
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
+            }
+        });
     }
 
     bool isListening() const { return m_server.isListening(); }
@@ -48,30 +52,18 @@ public:
     {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
-        const quint16 port = probe.serverPort();
-        probe.close();
-        return port;
+        return probe.serverPort(); // closed when the probe goes
     }
 
 private:
-    void accept()
-    {
-        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
-        }
-    }
-
     void read(QTcpSocket *socket)
     {
         QByteArray &pending = m_pending[socket];
         pending += socket->readAll();
-        const qsizetype end = pending.indexOf("\r\n\r\n");
-        if (end < 0)
+        if (!pending.contains("\r\n\r\n"))
             return;
-        const QList<QByteArray> requestLine = pending.left(pending.indexOf("\r\n")).split(' ');
+        const QString path = QString::fromLatin1(pending.left(pending.indexOf("\r\n")).split(' ').value(1));
         m_pending.remove(socket);
-        const QString path = requestLine.size() >= 2 ? QString::fromLatin1(requestLine.at(1)) : QString();
         requests.append(path);
         QPointer<QTcpSocket> guard(socket);
         if (onRequest)
@@ -80,13 +72,9 @@ private:
             return;
 
         const Response response = m_responses.value(path, Response{404, "text/html", "<html>Introuvable</html>"});
-        const QByteArray reason = response.status == 200 ? "OK" : response.status == 404 ? "Not Found" : "Error";
-        QByteArray answer = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason + "\r\n";
-        answer += "Content-Type: " + response.contentType + "\r\n";
-        answer += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-        answer += "Connection: close\r\n\r\n";
-        answer += response.body;
-        socket->write(answer);
+        socket->write("HTTP/1.1 " + QByteArray::number(response.status) + " OK\r\nContent-Type: "
+                      + response.contentType + "\r\nContent-Length: " + QByteArray::number(response.body.size())
+                      + "\r\nConnection: close\r\n\r\n" + response.body);
         socket->disconnectFromHost();
     }
 
@@ -100,11 +88,7 @@ inline QByteArray encodedPicture(int width, int height, const char *format)
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.fillRect(0, 0, width / 2, height / 2, Qt::darkBlue);
-    painter.fillRect(width / 2, height / 2, width / 2, height / 2, Qt::darkRed);
-    painter.drawEllipse(QRect(width / 4, height / 4, width / 2, height / 2));
-    painter.end();
+    QPainter(&image).fillRect(0, 0, width / 2, height / 2, Qt::darkBlue);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

@@ -10,17 +10,52 @@
 using namespace tabrix;
 using namespace tabrix::test;
 
+namespace {
+
+// The picture window opened on a link the loopback server answers with this
+// status and body, with `convert` first on the path (a script; "none" for
+// no ImageMagick at all; empty for the real one): either the picture shown
+// at this size or the notice in its place.
+struct Showing {
+    QString path;
+    int status;
+    QByteArray body, convert;
+    QSize shown;
+    QString notice;
+};
+
+void shows(const char *tag, const QString &path, const QByteArray &body, QSize shown)
+{
+    QTest::newRow(tag) << Showing{path, 200, body, {}, shown, {}};
+}
+
+void fails(const char *tag, const QString &path, int status, const QByteArray &body, const QString &notice,
+           const QByteArray &convert = {})
+{
+    QTest::newRow(tag) << Showing{path, status, body, convert, {}, notice};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Showing)
+
 class ImageDisplayTest : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void showsShrunkPicture_data();
-    void showsShrunkPicture();
-    void failureShownInPlace_data();
-    void failureShownInPlace();
-    void missingImageMagick();
-    void hangingImageMagick();
+    void init()
+    {
+        program = std::make_unique<PictureProgram>();
+        QVERIFY(program->window);
+        server = std::make_unique<PictureServer>();
+        QVERIFY(server->isListening());
+    }
+    void cleanup()
+    {
+        server.reset();
+        program.reset();
+    }
+    void display_data();
+    void display();
     void closingWhileDownloading();
     void secondOpeningWhileBusy();
 
@@ -29,148 +64,79 @@ private:
     std::unique_ptr<PictureServer> server;
 };
 
-void ImageDisplayTest::init()
+void ImageDisplayTest::display_data()
 {
-    program = std::make_unique<PictureProgram>();
-    QVERIFY(program->window);
-    server = std::make_unique<PictureServer>();
-    QVERIFY(server->isListening());
-}
+    QTest::addColumn<Showing>("c");
 
-void ImageDisplayTest::cleanup()
-{
-    server.reset();
-    program.reset();
-}
-
-void ImageDisplayTest::showsShrunkPicture_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QSize>("shown");
-
-    QTest::newRow("large jpeg") << encodedPicture(1600, 1200, "JPG") << "/zarpo/z007.jpg" << QSize(533, 400);
-    QTest::newRow("wide png") << encodedPicture(2000, 500, "PNG") << "/melvi/m012.PNG" << QSize(800, 200);
-    QTest::newRow("tall bmp") << encodedPicture(300, 900, "BMP") << "/trunda/t3.bmp" << QSize(133, 400);
+    const QByteArray picture = encodedPicture(900, 500, "JPG");
+    shows("large jpeg", "/zarpo/z007.jpg", encodedPicture(1600, 1200, "JPG"), {533, 400});
+    shows("wide png", "/melvi/m012.PNG", encodedPicture(2000, 500, "PNG"), {800, 200});
+    shows("tall bmp", "/trunda/t3.bmp", encodedPicture(200, 600, "BMP"), {133, 400});
     // The command brings a small picture up to the bound as well.
-    QTest::newRow("small jpeg") << encodedPicture(200, 50, "JPG") << "/titres/v9.jpeg" << QSize(800, 200);
+    shows("small jpeg", "/titres/v9.jpeg", encodedPicture(200, 50, "JPG"), {800, 200});
+
+    const QString notPicture = QStringLiteral("Le lien ne mène pas à une image JPEG, PNG, BMP ou TIFF.");
+    fails("not found", "/absente.jpg", 404, "<html>404</html>", "Image non téléchargée : le serveur a répondu 404.");
+    fails("server error", "/panne.jpg", 500, {}, "Image non téléchargée : le serveur a répondu 500.");
+    fails("web page", "/page.jpg", 200, "<!DOCTYPE html><html><body>Bonjour</body></html>", notPicture);
+    fails("gif behind a jpg name", "/z1.jpg", 200, QByteArray("GIF89a\x14\x00\x14\x00", 10) + picture, notPicture);
+    fails("empty body", "/vide.jpg", 200, {}, notPicture);
+    fails("svg", "/dessin.png", 200, "<svg xmlns=\"http://www.w3.org/2000/svg\"/>", notPicture);
+    fails("over the size bound", "/enorme.jpg", 200, QByteArray::fromHex("ffd8ffe0") + QByteArray(1536 * 1024, '\0'),
+          "Image non téléchargée : l'image dépasse 1 Mo.");
+    fails("broken jpeg", "/cassee.jpg", 200, QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(4000, 'x'),
+          "ImageMagick n'a pas pu réduire l'image.");
+    fails("no ImageMagick", "/z1.jpg", 200, picture, "ImageMagick est introuvable : l'image ne peut pas être réduite.",
+          "none");
+    fails("hanging ImageMagick", "/z1.jpg", 200, picture, "La réduction de l'image a pris plus de 1 s.",
+          "#!/bin/sh\nexec sleep 120\n");
 }
 
-void ImageDisplayTest::showsShrunkPicture()
+void ImageDisplayTest::display()
 {
-    QFETCH(QByteArray, body);
-    QFETCH(QString, path);
-    QFETCH(QSize, shown);
-
-    server->serve(path, {200, "image/jpeg", body});
+    QFETCH(Showing, c);
+    server->serve(c.path, {c.status, c.status == 200 ? "image/jpeg" : "text/html", c.body});
+    program->imageWindow()->setDownloadLimits({30'000, 1024 * 1024});
+    QTemporaryDir tools;
+    const QByteArray path = qgetenv("PATH");
+    if (!c.convert.isEmpty()) {
+        program->imageWindow()->setShrinkTimeout(1000);
+        QByteArray toolsFirst = QFile::encodeName(tools.path());
+        if (c.convert != "none") {
+            QFile tool(QDir(tools.path()).filePath("convert"));
+            QVERIFY(tool.open(QIODevice::WriteOnly));
+            tool.write(c.convert);
+            tool.close();
+            tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            toolsFirst += ':' + path;
+        }
+        qputenv("PATH", toolsFirst);
+    }
     // The tool must work in the program's directory whatever the current one.
     QTemporaryDir elsewhere;
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(elsewhere.path()));
-    image::ImageWindow *window = program->open(zarpo(), server->url(path));
+    image::ImageWindow *window = program->open(zarpo(), server->url(c.path));
     QDir::setCurrent(previous);
+    qputenv("PATH", path);
 
-    QCOMPARE(server->requests, QStringList{path});
+    QCOMPARE(server->requests, QStringList{c.path});
     QVERIFY2(program->services.messages.isEmpty(), qPrintable(program->services.lastText()));
-    QVERIFY2(hasPicture(window->picture), qPrintable(window->picture->text()));
-    QCOMPARE(window->picture->pixmap().size(), shown);
-    QVERIFY(shown.width() <= 800 && shown.height() <= 400);
-    QCOMPARE(window->picture->geometry(), QRect(QPoint(8, 12), shown));
-    QVERIFY(window->picture->text().isEmpty());
+    QCOMPARE(window->picture->text(), c.notice);
+    QCOMPARE(hasPicture(window->picture), c.notice.isEmpty());
+    if (c.notice.isEmpty()) {
+        QCOMPARE(window->picture->pixmap().size(), c.shown);
+        QCOMPARE(window->picture->geometry(), QRect(QPoint(8, 12), c.shown));
+    }
     QVERIFY(program->scratchFilesGone());
     QVERIFY(QDir(elsewhere.path()).isEmpty());
     QVERIFY(window->isVisible());
     QVERIFY(!program->window->isVisible());
     QVERIFY(!window->isBusy());
-}
 
-void ImageDisplayTest::failureShownInPlace_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("notice");
-
-    const QString notPicture = QStringLiteral("Le lien ne mène pas à une image JPEG, PNG, BMP ou TIFF.");
-    QByteArray brokenJpeg = QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(4000, 'x');
-    QByteArray large = QByteArray::fromHex("ffd8ffe0") + QByteArray(1536 * 1024, '\0');
-
-    QTest::newRow("not found") << "/absente.jpg" << 404 << QByteArray("<html>404</html>")
-                               << "Image non téléchargée : le serveur a répondu 404.";
-    QTest::newRow("server error") << "/panne.jpg" << 500 << QByteArray()
-                                  << "Image non téléchargée : le serveur a répondu 500.";
-    QTest::newRow("web page") << "/page.jpg" << 200 << QByteArray("<!DOCTYPE html><html><body>Bonjour</body></html>")
-                              << notPicture;
-    QTest::newRow("gif behind a jpg name") << "/z1.jpg" << 200 << encodedPicture(20, 20, "GIF") << notPicture;
-    QTest::newRow("empty body") << "/vide.jpg" << 200 << QByteArray() << notPicture;
-    QTest::newRow("svg") << "/dessin.png" << 200 << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\"/>")
-                         << notPicture;
-    QTest::newRow("over the size bound") << "/enorme.jpg" << 200 << large
-                                         << "Image non téléchargée : l'image dépasse 1 Mo.";
-    QTest::newRow("closed port") << "*" << 0 << QByteArray() << "Image non téléchargée : connexion refusée.";
-    QTest::newRow("broken jpeg") << "/cassee.jpg" << 200 << brokenJpeg << "ImageMagick n'a pas pu réduire l'image.";
-}
-
-void ImageDisplayTest::failureShownInPlace()
-{
-    QFETCH(QString, path);
-    QFETCH(int, status);
-    QFETCH(QByteArray, body);
-    QFETCH(QString, notice);
-
-    server->serve(path, {status, status == 200 ? "image/jpeg" : "text/html", body});
-    const QString url = path == "*" ? QStringLiteral("http://127.0.0.1:%1/z1.jpg").arg(PictureServer::closedPort())
-                                    : server->url(path);
-    program->imageWindow()->setDownloadLimits({30'000, 1024 * 1024});
-    image::ImageWindow *window = program->open(trunda(), url);
-
-    QCOMPARE(window->picture->text(), notice);
-    QVERIFY(!hasPicture(window->picture));
-    QVERIFY(program->services.messages.isEmpty());
-    QVERIFY(program->scratchFilesGone());
-    QVERIFY(window->isVisible());
-    QVERIFY(!program->window->isVisible());
-
-    // Closing still gives the main window back.
+    // Closing gives the main window back.
     window->close();
     QVERIFY(program->window->isVisible());
-}
-
-void ImageDisplayTest::missingImageMagick()
-{
-    server->serve("/z1.jpg", {200, "image/jpeg", encodedPicture(900, 500, "JPG")});
-    QTemporaryDir emptyPath;
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(emptyPath.path()));
-    image::ImageWindow *window = program->open(zarpo(), server->url("/z1.jpg"));
-    qputenv("PATH", path);
-
-    QCOMPARE(window->picture->text(),
-             QStringLiteral("ImageMagick est introuvable : l'image ne peut pas être réduite."));
-    QVERIFY(!hasPicture(window->picture));
-    QVERIFY(program->scratchFilesGone());
-}
-
-void ImageDisplayTest::hangingImageMagick()
-{
-    // A `convert` that never ends stands first on the path.
-    QTemporaryDir tools;
-    QFile tool(QDir(tools.path()).filePath("convert"));
-    QVERIFY(tool.open(QIODevice::WriteOnly));
-    tool.write("#!/bin/sh\nexec sleep 120\n");
-    tool.close();
-    tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    server->serve("/z1.jpg", {200, "image/jpeg", encodedPicture(900, 500, "JPG")});
-    program->imageWindow()->setShrinkTimeout(1000);
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(tools.path()) + ':' + path);
-    image::ImageWindow *window = program->open(zarpo(), server->url("/z1.jpg"));
-    qputenv("PATH", path);
-
-    QCOMPARE(window->picture->text(), QStringLiteral("La réduction de l'image a pris plus de 1 s."));
-    QVERIFY(!hasPicture(window->picture));
-    QVERIFY(program->scratchFilesGone());
 }
 
 void ImageDisplayTest::closingWhileDownloading()

@@ -9,58 +9,51 @@
 using namespace tabrix;
 using namespace tabrix::test;
 
-Q_DECLARE_METATYPE(tabrix::MessageIcon)
-
 namespace {
 
 // Counts the requests to end the program that reach the application.
-class QuitWatcher : public QObject {
-public:
-    QuitWatcher() { QCoreApplication::instance()->installEventFilter(this); }
-    ~QuitWatcher() override { QCoreApplication::instance()->removeEventFilter(this); }
-    int quits = 0;
-
-protected:
+struct QuitWatcher : QObject {
+    QuitWatcher() { qApp->installEventFilter(this); }
+    ~QuitWatcher() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
-            ++quits;
-            return true;
-        }
-        return false;
+        return watched == qApp && event->type() == QEvent::Quit && ++quits;
     }
+    int quits = 0;
+};
+
+// An opening of the window on a link of a list: the box shown while the
+// window is open, if any, and what the window shows in place of the picture.
+struct Opening {
+    int list;
+    QString link, message;
+    MessageIcon icon;
+    QString notice;
 };
 
 } // namespace
 
+Q_DECLARE_METATYPE(Opening)
+
 class ImageWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        program = std::make_unique<PictureProgram>();
+        QVERIFY(program->window);
+    }
+    void cleanup() { program.reset(); }
     void controls_data();
     void controls();
-    void openingFillsTheWindow_data();
-    void openingFillsTheWindow();
+    void opening_data();
+    void opening();
     void closingGivesBackTheMainWindow();
-    void refusedLink_data();
-    void refusedLink();
     void reopeningStartsAfresh();
 
 private:
     std::unique_ptr<PictureProgram> program;
 };
-
-void ImageWindowTest::init()
-{
-    program = std::make_unique<PictureProgram>();
-    QVERIFY(program->window);
-}
-
-void ImageWindowTest::cleanup()
-{
-    program.reset();
-}
 
 void ImageWindowTest::controls_data()
 {
@@ -102,34 +95,52 @@ void ImageWindowTest::controls()
     QCOMPARE(control->isHidden(), name == "bt_lien");
 }
 
-void ImageWindowTest::openingFillsTheWindow_data()
+void ImageWindowTest::opening_data()
 {
-    QTest::addColumn<int>("category");
-    for (const Category &category : categories())
-        QTest::newRow(qPrintable(category.table)) << category.id;
+    QTest::addColumn<Opening>("c");
+
+    using I = MessageIcon;
+    QTest::newRow("zarpo, empty") << Opening{0, "", "URL non spécifiée.", I::Exclamation, ""};
+    QTest::newRow("melvi, not available") << Opening{1, notAvailable(), "URL invalide.", I::None, ""};
+    QTest::newRow("trunda, gif") << Opening{2, "http://127.0.0.1:1/z.gif", "Format GIF non supporté. ", I::Critical, ""};
+    QTest::newRow("titres, webp") << Opening{3, "http://127.0.0.1:1/z.webp", "Extension invalide.", I::None, ""};
+    // Nothing listens on the link's port: the window opens all the same.
+    const QString closed = QStringLiteral("http://127.0.0.1:%1/z.jpg").arg(PictureServer::closedPort());
+    QTest::newRow("zarpo, closed port")
+        << Opening{0, closed, "", I::None, "Image non téléchargée : connexion refusée."};
 }
 
-void ImageWindowTest::openingFillsTheWindow()
+void ImageWindowTest::opening()
 {
-    QFETCH(int, category);
-    const Category &list = categories()[std::size_t(category)];
+    QFETCH(Opening, c);
+    const QString &link = c.link, &message = c.message, &notice = c.notice;
+    const Category &category = categories()[std::size_t(c.list)];
+    const QString forum = "https://www.norvane.fr/t" + category.table;
+
     program->writeScratchFiles();
+    bool openMeanwhile = false;
+    program->services.onMessage = [&](const RecordingServices::Message &) {
+        openMeanwhile = program->imageWindow()->isVisible();
+    };
+    image::ImageWindow *window = program->open(category, link, forum, "042", "Clocher");
 
-    // Nothing listens on the link's port: the window opens all the same.
-    const QString url = QStringLiteral("http://127.0.0.1:%1/%2.jpg").arg(PictureServer::closedPort()).arg(list.table);
-    image::ImageWindow *window = program->open(list, url, "https://www.norvane.fr/t" + list.table, "042", "Clocher");
-
-    QVERIFY(window);
+    QCOMPARE(program->services.messages.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(program->services.messages.first().text, message);
+        QCOMPARE(program->services.messages.first().icon, c.icon);
+        QVERIFY(openMeanwhile);
+    }
+    // The window stays open, without a picture, its boxes filled.
     QVERIFY(window->isVisible());
     QVERIFY(!program->window->isVisible());
+    QVERIFY(!hasPicture(window->picture));
+    QCOMPARE(window->picture->text(), notice);
     QCOMPARE(window->ref->text(), QStringLiteral("042"));
     QCOMPARE(window->name->text(), QStringLiteral("Clocher"));
-    QCOMPARE(window->link->text(), url);
-    QCOMPARE(window->forumLink->text(), "https://www.norvane.fr/t" + list.table);
+    QCOMPARE(window->link->text(), link);
+    QCOMPARE(window->forumLink->text(), forum);
     QVERIFY(window->showButton->isHidden());
-    QCOMPARE(window->picture->text(), QStringLiteral("Image non téléchargée : connexion refusée."));
     QVERIFY(program->scratchFilesGone());
-    QVERIFY(program->services.messages.isEmpty());
 }
 
 void ImageWindowTest::closingGivesBackTheMainWindow()
@@ -137,15 +148,9 @@ void ImageWindowTest::closingGivesBackTheMainWindow()
     // The program's own event loop runs, as it does for the user: closing
     // the last visible window would end it.
     QuitWatcher watcher;
-    bool lastWindowClosed = false;
-    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &watcher, [&] { lastWindowClosed = true; });
     const bool quitOnLast = QGuiApplication::quitOnLastWindowClosed();
     QGuiApplication::setQuitOnLastWindowClosed(true);
-
-    image::ImageWindow *window = program->open(melvi(), QString());
-    QVERIFY(window->isVisible());
-    QVERIFY(!program->window->isVisible());
-    auto closeInEventLoop = [window] {
+    auto closeInEventLoop = [](QWidget *window) {
         QTimer::singleShot(0, window, [window] {
             window->close();
             QTimer::singleShot(0, window, [] { QCoreApplication::exit(0); });
@@ -153,60 +158,20 @@ void ImageWindowTest::closingGivesBackTheMainWindow()
         QCoreApplication::exec();
     };
 
-    closeInEventLoop();
-    QVERIFY(!window->isVisible());
-    QVERIFY(program->window->isVisible());
-    QCOMPARE(watcher.quits, 0);
-    QVERIFY(!lastWindowClosed);
-
-    // Opened and closed again, the same window comes back.
-    QCOMPARE(program->open(titres(), QString()), window);
-    QVERIFY(!program->window->isVisible());
-    closeInEventLoop();
-    QVERIFY(program->window->isVisible());
-    QCOMPARE(watcher.quits, 0);
-    QVERIFY(!lastWindowClosed);
-
+    // Twice: opened and closed again, the same window comes back.
+    image::ImageWindow *first = nullptr;
+    for (const Category *category : {&melvi(), &titres()}) {
+        image::ImageWindow *window = program->open(*category, QString());
+        QCOMPARE(window, first ? first : window);
+        first = window;
+        QVERIFY(window->isVisible());
+        QVERIFY(!program->window->isVisible());
+        closeInEventLoop(window);
+        QVERIFY(!window->isVisible());
+        QVERIFY(program->window->isVisible());
+        QCOMPARE(watcher.quits, 0);
+    }
     QGuiApplication::setQuitOnLastWindowClosed(quitOnLast);
-}
-
-void ImageWindowTest::refusedLink_data()
-{
-    QTest::addColumn<QString>("link");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<MessageIcon>("icon");
-
-    QTest::newRow("empty") << "" << "URL non spécifiée." << MessageIcon::Exclamation;
-    QTest::newRow("not available") << notAvailable() << "URL invalide." << MessageIcon::None;
-    QTest::newRow("gif") << "http://127.0.0.1:1/z.gif" << "Format GIF non supporté. " << MessageIcon::Critical;
-    QTest::newRow("webp") << "http://127.0.0.1:1/z.webp" << "Extension invalide." << MessageIcon::None;
-}
-
-void ImageWindowTest::refusedLink()
-{
-    QFETCH(QString, link);
-    QFETCH(QString, message);
-    QFETCH(MessageIcon, icon);
-
-    program->writeScratchFiles();
-    bool windowOpenMeanwhile = false;
-    program->services.onMessage = [&](const RecordingServices::Message &) {
-        windowOpenMeanwhile = program->imageWindow()->isVisible();
-    };
-    image::ImageWindow *window = program->open(zarpo(), link);
-
-    QCOMPARE(program->services.messages.size(), 1);
-    QCOMPARE(program->services.messages.first().text, message);
-    QCOMPARE(program->services.messages.first().icon, icon);
-    QVERIFY(windowOpenMeanwhile);
-    // The window stays open, without a picture, its boxes filled.
-    QVERIFY(window->isVisible());
-    QVERIFY(!program->window->isVisible());
-    QVERIFY(!hasPicture(window->picture));
-    QVERIFY(window->picture->text().isEmpty());
-    QCOMPARE(window->link->text(), link);
-    QCOMPARE(window->ref->text(), QStringLiteral("007"));
-    QVERIFY(program->scratchFilesGone());
 }
 
 void ImageWindowTest::reopeningStartsAfresh()
@@ -218,8 +183,7 @@ void ImageWindowTest::reopeningStartsAfresh()
     window->close();
 
     // A refused link: the picture of the previous opening is gone.
-    program->open(trunda(), QStringLiteral("http://127.0.0.1:1/t.gif"), QString(), QStringLiteral("011"),
-                  QStringLiteral("Pont"));
+    program->open(trunda(), QStringLiteral("http://127.0.0.1:1/t.gif"), QString(), "011", "Pont");
     QVERIFY(!hasPicture(window->picture));
     QCOMPARE(window->picture->geometry(), QRect(8, 12, pixels(12435), pixels(6915)));
     QCOMPARE(window->ref->text(), QStringLiteral("011"));

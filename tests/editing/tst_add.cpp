@@ -136,7 +136,8 @@ void AddTest::checks_data()
     row("links of blanks kept", {"058", "Nom", "Zoé", "  ", " "}, none);
 
     // Every text is stored exactly as typed.
-    row("accents", {"001", "Église Saint-Étienne, œuvre 🧩", "Zoé Ærø 名前", "https://i.fr/é.jpg", "à-propos"}, none, 0, 0);
+    row("accents", {"001", "Église Saint-Étienne, œuvre 🧩", "Zoé Ærø 名前", "https://i.fr/é.jpg", "à-propos"}, none,
+        0, 0);
     row("quotes", {"001", "L'\"Œil\" du ‘chat’ « ici »", "\"Z\" «Zoé»", "https://x.fr/a?b='c'", "'"}, none, 0, 0);
     row("query-like", {"001", "x\"); DROP TABLE zarpo;--", "%_\\;", "?1;", "NULL"}, none, 0, 0);
     row("surrounding blanks", {"001", "  Nom  ", " Zoé ", " https://x.fr/a.jpg ", "\t"}, none, 0, 0);

@@ -59,7 +59,7 @@ void UpdateTest::update_data()
     row("apostrophe accepted", {"003", "Lieu", "O'Brien", img, forum}, none, 3, 1, 3);
     row("cleared links", {"004", "Nom", "Zoé", "", ""}, none, 4, 2, 4);
     row("links of blanks kept", {"004", "Nom", "Zoé", " ", "  "}, none, 4, 3, 4);
-    row("accents and quotes", {"002", "L'Île « été »;", "D'Artagnan Œ", "https://i.fr/île.jpg", "\";DROP TABLE melvi;--"},
+    row("accents and quotes", {"002", "L'Île « été »;", "D'Artagnan Œ", "https://i.fr/île.jpg", "\";DROP TABLE t;--"},
         none, 2, 1, 2);
     row("number of any length", {"0099", "Ancien", "Zoé", img, forum}, none, 10, 0, 1, 0, "0099");
     // The grid was re-sorted: the row is looked up by its number.

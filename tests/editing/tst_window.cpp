@@ -83,7 +83,8 @@ void WindowTest::buttons()
     }
     QCOMPARE(tableRows(dir.catalogue(), category.table).back(),
              (QStringList{next, "Ajouté", "Ysolde", notAvailable(), notAvailable()}));
-    QCOMPARE(authorNames(dir.catalogue()), (category.recordsAuthor ? QStringList{"Zoé", "Ysolde"} : QStringList{"Zoé"}));
+    QCOMPARE(authorNames(dir.catalogue()),
+             (category.recordsAuthor ? QStringList{"Zoé", "Ysolde"} : QStringList{"Zoé"}));
 }
 
 QTEST_MAIN(WindowTest)

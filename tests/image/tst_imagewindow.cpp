@@ -100,10 +100,10 @@ void ImageWindowTest::opening_data()
     QTest::addColumn<Opening>("c");
 
     using I = MessageIcon;
-    QTest::newRow("zarpo, empty") << Opening{0, "", "URL non spécifiée.", I::Exclamation, ""};
-    QTest::newRow("melvi, not available") << Opening{1, notAvailable(), "URL invalide.", I::None, ""};
-    QTest::newRow("trunda, gif") << Opening{2, "http://127.0.0.1:1/z.gif", "Format GIF non supporté. ", I::Critical, ""};
-    QTest::newRow("titres, webp") << Opening{3, "http://127.0.0.1:1/z.webp", "Extension invalide.", I::None, ""};
+    QTest::newRow("zarpo, empty") << Opening{0, "", "URL non spécifiée.", I::Exclamation};
+    QTest::newRow("melvi, not available") << Opening{1, notAvailable(), "URL invalide.", I::None};
+    QTest::newRow("trunda, gif") << Opening{2, "http://127.0.0.1:1/z.gif", "Format GIF non supporté. ", I::Critical};
+    QTest::newRow("titres, webp") << Opening{3, "http://127.0.0.1:1/z.webp", "Extension invalide.", I::None};
     // Nothing listens on the link's port: the window opens all the same.
     const QString closed = QStringLiteral("http://127.0.0.1:%1/z.jpg").arg(PictureServer::closedPort());
     QTest::newRow("zarpo, closed port")

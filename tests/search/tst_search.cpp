@@ -101,7 +101,7 @@ void TestSearch::search_data()
     row("no option", -1, " port ", {}, noOption);
     row("no option, empty box", -1, "", {}, noOption);
     row("blanks only", 1, "   ", {}, QStringLiteral("Pas de critère de recherche."));
-    row("lower case with blanks around", 1, "  port\t ", {{"001", "Port de Marseille"}, {"004", "Vieux-Port"}, {"", ""}});
+    row("lower case, blanks around", 1, "  port\t ", {{"001", "Port de Marseille"}, {"004", "Vieux-Port"}, {"", ""}});
     row("one match", 1, "VERDON", {{"002", "Gorges du Verdon"}, {"", ""}});
     row("none", 1, "Lyon", notFound);
     row("é matches É and é", 1, "é", {{"003", "Île de Ré"}, {"006", "Côte d'Émeraude"}, {"", ""}});

@@ -32,7 +32,6 @@ private slots:
     void headerSortsByColumn_data();
     void headerSortsByColumn();
     void sortShowsEndAndKeepsCurrentEntry();
-    void headerOfSingleEntryGridSorts();
     void scrollButtons_data();
     void scrollButtons();
 };
@@ -111,21 +110,6 @@ void GridTest::sortShowsEndAndKeepsCurrentEntry()
     // The current row, where a correction is written, still shows entry 003.
     QVERIFY(grid.row() != 3);
     QCOMPARE(grid.text(grid.row(), 0), QStringLiteral("003"));
-}
-
-void GridTest::headerOfSingleEntryGridSorts()
-{
-    // One entry: a header click still only sorts, it loads nothing.
-    Running running(melvi(), {entry("001", "Lyon", "Zoé", "https://images.norvane.fr/1.jpg")});
-    QVERIFY(running.ok);
-    Grid &grid = *running.tab(melvi()).grid;
-
-    clickHeader(grid, 1);
-    QCOMPARE(columnTexts(grid, 1), QStringList{"Lyon"});
-    QCOMPARE(fields(running.tab(melvi())), (QStringList{"", "", "", "", ""}));
-    clickCell(grid, 1, 1);
-    QCOMPARE(fields(running.tab(melvi())),
-             (QStringList{"001", "Lyon", "Zoé", "https://images.norvane.fr/1.jpg", "Non disponible"}));
 }
 
 void GridTest::scrollButtons_data()

@@ -55,6 +55,14 @@ inline std::map<QString, QByteArray> folderContent(const QString &path)
     return content;
 }
 
+// Compares table rows one by one, so that a failure shows the row.
+inline void verifyRows(const std::vector<QStringList> &actual, const std::vector<QStringList> &expected)
+{
+    QCOMPARE(actual.size(), expected.size());
+    for (std::size_t row = 0; row < expected.size(); ++row)
+        QCOMPARE(actual[row], expected[row]);
+}
+
 // Fails unless `output` holds each of `texts`.
 inline void verifySaid(const QString &output, const QStringList &texts)
 {

@@ -83,8 +83,8 @@ private slots:
             << "DROP INDEX idx_ref_zarpo; INSERT INTO zarpo VALUES ('003', 'Autre trois', 'Zoé', NULL, NULL)" << 1
             << QStringList{"Zarpo : le numéro « 003 » est porté par 2 entrées (« Énigme 3 », « Autre trois »)."};
         QTest::newRow("numbers not on three digits")
-            << "INSERT INTO titres (ref, nom, auteur) VALUES ('06', 'Énigme 06', 'Zoé'), ('0006', '', 'Zoé'), ('00a', '', 'Zoé'), "
-               "(' 6 ', '', 'Zoé'), ('000', '', 'Zoé')"
+            << "INSERT INTO titres (ref, nom, auteur) VALUES ('06', 'Énigme 06', 'Zoé'), ('0006', '', 'Zoé'), "
+               "('00a', '', 'Zoé'), (' 6 ', '', 'Zoé'), ('000', '', 'Zoé')"
             << 1
             << QStringList{"Vasquo (table titres) : le numéro « 06 » de l'entrée « Énigme 06 » n'est pas un numéro sur "
                            "trois chiffres de 001 à 999.",

@@ -142,7 +142,8 @@ private slots:
         QVERIFY2(written, written ? "" : qPrintable(written.error()));
         QCOMPARE(*written, (std::vector<int>{2, 1, 1, 1, 1}));
         QCOMPARE(tableRows(work.filePath("Tabrix.mdb"), "zarpo"),
-                 (std::vector<QStringList>{{"001", "Nom", "Zoé", "<NULL>", ""}, {"002", " « Œuvre » — fin ", "Zoé", "<NULL>", ""}}));
+                 (std::vector<QStringList>{{"001", "Nom", "Zoé", "<NULL>", ""},
+                                           {"002", " « Œuvre » — fin ", "Zoé", "<NULL>", ""}}));
 
         plan.tables[0].rows[1][0] = text("001"); // a duplicate past the checks: the unique index refuses it
         const auto refused = writeImport(plan, work.filePath("autre.mdb"));

@@ -1,11 +1,13 @@
 #pragma once
 
-// Runs the real tabrix-admin, as a user would from a terminal.
+// Runs the real tabrix-admin as a user would, and helpers around its files.
+
+#include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QStringList>
+#include <QTest>
 
 #include <map>
 
@@ -21,17 +23,14 @@ inline ToolRun runAdmin(const QStringList &arguments)
 {
     QProcess process;
     process.start(QStringLiteral(TABRIX_ADMIN_PATH), arguments);
-    ToolRun run;
-    if (!process.waitForFinished(120000)) {
+    const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+    if (!ended)
         process.kill();
-        process.waitForFinished();
-    } else if (process.exitStatus() == QProcess::NormalExit) {
-        run.status = process.exitCode();
-    }
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
+
+inline QString legacyFixture() { return QStringLiteral(TABRIX_FIXTURES_DIR "/legacy-jet4.mdb"); }
 
 inline QByteArray fileBytes(const QString &path)
 {
@@ -39,8 +38,14 @@ inline QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Every file of a folder (hidden ones too) with its content, to see that
-// nothing was added, removed or changed.
+inline void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size(),
+             qPrintable(path));
+}
+
+// Every file of a folder (hidden ones too) with its content.
 inline std::map<QString, QByteArray> folderContent(const QString &path)
 {
     std::map<QString, QByteArray> content;
@@ -48,6 +53,31 @@ inline std::map<QString, QByteArray> folderContent(const QString &path)
     for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
         content[name] = fileBytes(dir.filePath(name));
     return content;
+}
+
+// Compares table rows one by one, so that a failure shows the row.
+inline void verifyRows(const std::vector<QStringList> &actual, const std::vector<QStringList> &expected)
+{
+    QCOMPARE(actual.size(), expected.size());
+    for (std::size_t row = 0; row < expected.size(); ++row)
+        QCOMPARE(actual[row], expected[row]);
+}
+
+// Fails unless `output` holds each of `texts`.
+inline void verifySaid(const QString &output, const QStringList &texts)
+{
+    for (const QString &text : texts)
+        QVERIFY2(output.contains(text), qPrintable("« " + text + " » not in:\n" + output));
+}
+
+// Puts at `path` a source no command may accept: "missing" (nothing),
+// "access" (the old Access catalogue) or "text" (a CSV file).
+inline void writeUnusable(const QString &kind, const QString &path)
+{
+    if (kind == QLatin1String("access"))
+        writeBytes(path, fileBytes(legacyFixture()));
+    else if (kind == QLatin1String("text"))
+        writeBytes(path, "ref;nom\n001;x\n");
 }
 
 } // namespace tabrix::test

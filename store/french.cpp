@@ -1,13 +1,23 @@
 #include "store/french.h"
 
+#include <algorithm>
+
 namespace tabrix {
 
 QString frenchSortKey(const QString &text)
 {
+    // Plain ASCII has nothing to decompose and no ligature: only its case
+    // to fold. Most pseudonyms and many names are so.
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toCaseFolded();
     const QString decomposed = text.normalized(QString::NormalizationForm_KD);
     QString key;
     key.reserve(decomposed.size());
     for (QChar c : decomposed) {
+        if (c.unicode() < 0x80) {
+            key += c;
+            continue;
+        }
         switch (c.category()) {
         case QChar::Mark_NonSpacing:
         case QChar::Mark_SpacingCombining:

@@ -111,19 +111,30 @@ std::vector<Measure> measureStartUp(const Setup &setup)
         window.reset();
         settle();
     };
+    auto start = [&] {
+        Result<std::unique_ptr<MainWindow>> started = tabrix::startUp(setup.programDir, *setup.services);
+        if (!started)
+            fail(started.error());
+        window = std::move(*started);
+    };
+    // The process's first window: fonts, styles and the catalogue's pages
+    // are loaded then, as when the user starts the program.
+    Measure first{QStringLiteral("  premier démarrage du processus"), timeRuns(1, nullptr, start, 0)};
     Measure startUp{QStringLiteral("démarrage (fenêtre remplie)"),
                     timeRuns(
-                        15, drop,
-                        [&] {
-                            Result<std::unique_ptr<MainWindow>> started = tabrix::startUp(setup.programDir,
-                                                                                          *setup.services);
-                            if (!started)
-                                fail(started.error());
-                            window = std::move(*started);
-                        }),
+                        15, drop, start),
                     0, 300};
+    // The same, until the window is on screen and painted once: what the
+    // user waits for, beyond the filling the target is about.
+    Measure shown{QStringLiteral("  démarrage, fenêtre montrée et peinte"),
+                  timeRuns(15, drop, [&] {
+                      start();
+                      window->show();
+                      window->repaint();
+                  })};
     drop();
-    return {startUp};
+    expectNoMessage(setup, startUp.operation);
+    return {startUp, first, shown};
 }
 
 std::vector<Measure> measureTabChange(const Setup &setup, MainWindow &window)
@@ -187,7 +198,7 @@ std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
                          form.onglet->setCurrentIndex(searchPage);
                      },
                      [&] { emit form.grilleSearch->cellClicked(resultRow, 0); }),
-                 0, 0};
+                 0, 5};
     if (form.onglet->currentIndex() != melvi().tabIndex ||
         search::entryNumber(grid.text(grid.row(), 0)) != number ||
         grid.cellBackground(grid.row(), search::highlightColumn) != search::highlightColor())

@@ -120,10 +120,7 @@ std::vector<Measure> measureStartUp(const Setup &setup)
     // The process's first window: fonts, styles and the catalogue's pages
     // are loaded then, as when the user starts the program.
     Measure first{QStringLiteral("  premier démarrage du processus"), timeRuns(1, nullptr, start, 0)};
-    Measure startUp{QStringLiteral("démarrage (fenêtre remplie)"),
-                    timeRuns(
-                        15, drop, start),
-                    0, 300};
+    Measure startUp{QStringLiteral("démarrage (fenêtre remplie)"), timeRuns(15, drop, start), 0, 300};
     // The same, until the window is on screen and painted once: what the
     // user waits for, beyond the filling the target is about.
     Measure shown{QStringLiteral("  démarrage, fenêtre montrée et peinte"),
@@ -141,16 +138,12 @@ std::vector<Measure> measureTabChange(const Setup &setup, MainWindow &window)
 {
     MainForm &form = window.form();
     Context &context = window.context();
-    int next = 0;
     // Between the first two lists, both ways, as a user goes.
-    auto change = [&] {
-        next = form.onglet->currentIndex() == 0 ? 1 : 0;
-        form.onglet->setCurrentIndex(next);
-    };
+    auto change = [&] { form.onglet->setCurrentIndex(form.onglet->currentIndex() == 0 ? 1 : 0); };
 
     Measure tabChange{QStringLiteral("changement d'onglet"), timeRuns(30, settle, change), 0, 5, 20};
     const auto grouped = statsTexts(form);
-    Measure reference{QStringLiteral("  référence : un auteur à la fois"),
+    Measure reference{QStringLiteral("  référence : une requête par auteur"),
                       timeRuns(5, settle, [&] { referenceTabChange(form, context); })};
     if (statsTexts(form) != grouped)
         fail(QStringLiteral("les statistiques de la référence diffèrent de celles du changement d'onglet"));

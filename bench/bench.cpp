@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -18,6 +19,8 @@
 #include <sqlite3.h>
 
 #include <thread>
+
+#include <unistd.h>
 
 using namespace tabrix;
 using namespace tabrix::bench;
@@ -59,6 +62,28 @@ QString loadAverage()
     if (!load.open(QIODevice::ReadOnly))
         return QStringLiteral("inconnue");
     return QString::fromLatin1(load.readAll()).section(QLatin1Char(' '), 0, 2);
+}
+
+// How long the disk takes to make a small write durable, as each commit
+// asks it several times: the floor under the timings of add and update.
+double flushMedianMs(const QString &dir)
+{
+    QFile probe(QDir(dir).filePath(QStringLiteral("vidage.tmp")));
+    if (!probe.open(QIODevice::ReadWrite | QIODevice::Truncate))
+        return 0;
+    const QByteArray page(4096, 'x');
+    std::vector<double> times;
+    for (int i = 0; i < 11; ++i) {
+        probe.seek(0);
+        probe.write(page);
+        probe.flush();
+        QElapsedTimer timer;
+        timer.start();
+        ::fdatasync(probe.handle());
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    probe.remove();
+    return median(times);
 }
 
 QString processorName()
@@ -108,7 +133,9 @@ int main(int argc, char *argv[])
                .arg(processorName())
                .arg(std::thread::hardware_concurrency())
                .arg(QString::fromLatin1(qVersion()), QString::fromLatin1(sqlite3_libversion()));
-    out << QStringLiteral("Charge au départ : %1\n").arg(loadAverage());
+    out << QStringLiteral("Charge au départ : %1 ; vidage disque (fdatasync) : %2 ms\n")
+               .arg(loadAverage())
+               .arg(flushMedianMs(dir.path()), 0, 'f', 2);
     out << QStringLiteral("Catalogue : 4 × 999 entrées, %1 auteurs, dans %2\n").arg(authors).arg(dir.path());
     out << QStringLiteral("Chaque opération est d'abord faite une fois sans être comptée.\n\n");
     out.flush();

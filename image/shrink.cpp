@@ -13,7 +13,14 @@ namespace tabrix::image {
 
 ShrinkCommand shrinkCommandFor(const QString &magickPath, const QString &convertPath)
 {
-    const QStringList arguments = {downloadedFileName(), QStringLiteral("-resize"),
+    // A JPEG is decoded straight at a reduced scale no smaller than twice
+    // the bound (the decoder's own shrink-on-load), then resized: the same
+    // picture, several times faster on a camera-sized photograph. Other
+    // formats ignore the hint.
+    const QStringList arguments = {QStringLiteral("-define"),
+                                   QStringLiteral("jpeg:size=%1x%2").arg(2 * shrunkMaxWidth).arg(2 * shrunkMaxHeight),
+                                   downloadedFileName(),
+                                   QStringLiteral("-resize"),
                                    QStringLiteral("%1x%2").arg(shrunkMaxWidth).arg(shrunkMaxHeight),
                                    shrunkFileName()};
     if (!magickPath.isEmpty())

@@ -21,9 +21,10 @@ constexpr int shrunkMaxWidth = 800;
 constexpr int shrunkMaxHeight = 400;
 
 // The ImageMagick command that shrinks the downloaded picture, started
-// without a shell: `magick convert image_url.jpg -resize 800x400
-// image2_url.jpg` where ImageMagick 7's `magick` exists, else the same
-// arguments to ImageMagick 6's `convert`.
+// without a shell: `magick convert -define jpeg:size=1600x800 image_url.jpg
+// -resize 800x400 image2_url.jpg` where ImageMagick 7's `magick` exists,
+// else the same arguments to ImageMagick 6's `convert`. The define lets a
+// JPEG be decoded at a reduced scale before the resize.
 struct ShrinkCommand {
     QString program;
     QStringList arguments;

@@ -23,15 +23,16 @@ void handleTabChange(MainForm &form, Context &context)
     }
 
     QString failure;
+    std::vector<Result<std::vector<AuthorCount>>> counts = authorCountsOfEveryList(*context.catalogue);
     for (const Category &category : categories()) {
         Grid &grid = *form.statsGrids[std::size_t(category.id)];
-        Result<std::vector<AuthorCount>> counts = authorCounts(*context.catalogue, category);
-        if (counts) {
-            showAuthorCounts(grid, std::move(*counts));
+        Result<std::vector<AuthorCount>> &listCounts = counts[std::size_t(category.id)];
+        if (listCounts) {
+            showAuthorCounts(grid, std::move(*listCounts));
         } else {
             showAuthorCounts(grid, {});
             if (failure.isEmpty())
-                failure = counts.error();
+                failure = listCounts.error();
         }
     }
 

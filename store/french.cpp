@@ -1,8 +1,15 @@
 #include "store/french.h"
 
+#include <algorithm>
+#include <array>
+
 namespace tabrix {
 
-QString frenchSortKey(const QString &text)
+namespace {
+
+// The key by the full rule: compatibility decomposition, combining marks
+// dropped, ligatures spelled out, case folded.
+QString decomposedKey(const QString &text)
 {
     const QString decomposed = text.normalized(QString::NormalizationForm_KD);
     QString key;
@@ -26,6 +33,42 @@ QString frenchSortKey(const QString &text)
         key += c;
     }
     return key.toCaseFolded();
+}
+
+// The letters of French text (Latin-1 and Latin Extended-A, Œ and Ÿ
+// included). Each one decomposes on its own and folds on its own, so the
+// key of a text made of them is the keys of its characters put end to end.
+constexpr char16_t tabledCharacters = 0x180;
+
+// The key of each of those characters, worked out once by the full rule.
+const std::array<QString, tabledCharacters> &characterKeys()
+{
+    static const std::array<QString, tabledCharacters> keys = [] {
+        std::array<QString, tabledCharacters> k;
+        for (char16_t c = 0; c < tabledCharacters; ++c)
+            k[c] = decomposedKey(QString(QChar(c)));
+        return k;
+    }();
+    return keys;
+}
+
+} // namespace
+
+QString frenchSortKey(const QString &text)
+{
+    // Plain ASCII has nothing to decompose and no ligature: only its case
+    // to fold. Most pseudonyms and many names are so.
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toCaseFolded();
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < tabledCharacters; })) {
+        const std::array<QString, tabledCharacters> &keys = characterKeys();
+        QString key;
+        key.reserve(text.size() + 4);
+        for (QChar c : text)
+            key += keys[c.unicode()];
+        return key;
+    }
+    return decomposedKey(text);
 }
 
 int frenchCompare(const QString &a, const QString &b)

@@ -98,6 +98,14 @@ QString Statement::text(int column) const
     return QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column));
 }
 
+std::string_view Statement::utf8(int column) const
+{
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    if (!data)
+        return {};
+    return std::string_view(data, std::size_t(sqlite3_column_bytes(m_stmt, column)));
+}
+
 std::optional<QString> Statement::optionalText(int column) const
 {
     if (isNull(column))

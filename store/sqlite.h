@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <optional>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -40,6 +41,10 @@ public:
     bool isNull(int column) const;
     QString text(int column) const;               // NULL gives an empty text
     std::optional<QString> optionalText(int column) const;
+    // The column's UTF-8 bytes as SQLite holds them, valid until the next
+    // step or reset; NULL gives an empty view. For scans that look at every
+    // row without making a QString of each.
+    std::string_view utf8(int column) const;
     qint64 integer(int column) const;
 
 private:

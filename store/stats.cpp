@@ -9,6 +9,9 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace tabrix {
 
@@ -76,6 +79,62 @@ int registerAuthorKey(sqlite3 *db)
                                       authorKeyFunction, nullptr, nullptr, nullptr);
 }
 
+Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &category,
+                                          const std::vector<Countable> &authors)
+{
+    // One walk over the list in stored order, tallying each exact spelling
+    // from the bytes SQLite holds (no text is made per entry); the few
+    // spellings are then brought together by author.
+    struct BytesHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view bytes) const { return std::hash<std::string_view>{}(bytes); }
+    };
+    struct Tally {
+        int count = 0;
+        int last = -1; // position of the latest entry
+    };
+    std::unordered_map<std::string, Tally, BytesHash, std::equal_to<>> spellings;
+    sql::Statement &query = catalogue.statement(
+        QStringLiteral("SELECT auteur FROM %1 WHERE auteur IS NOT NULL ORDER BY rowid").arg(category.table));
+    for (int position = 0; query.next(); ++position) {
+        const std::string_view bytes = query.utf8(0);
+        auto it = spellings.find(bytes);
+        if (it == spellings.end())
+            it = spellings.emplace(std::string(bytes), Tally{}).first;
+        ++it->second.count;
+        it->second.last = position;
+    }
+    if (query.failed())
+        return Failure{countFailure(catalogue, category, query.code())};
+
+    // Spellings of the same author are added up, the shown name taken from
+    // the latest entry.
+    struct Group {
+        int count = 0;
+        int last = -1;
+        QString shown;
+    };
+    QHash<QString, Group> groups;
+    groups.reserve(qsizetype(spellings.size()));
+    for (const auto &[bytes, tally] : spellings) {
+        const QString spelling = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+        Group &group = groups[authorKey(spelling)];
+        group.count += tally.count;
+        if (tally.last > group.last) {
+            group.last = tally.last;
+            group.shown = spelling;
+        }
+    }
+
+    std::vector<AuthorCount> counts;
+    for (const Countable &author : authors) {
+        const auto found = groups.constFind(author.key);
+        if (found != groups.constEnd())
+            counts.push_back({found->shown, found->count});
+    }
+    return counts;
+}
+
 } // namespace
 
 Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Category &category)
@@ -83,38 +142,17 @@ Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Catego
     Result<std::vector<Countable>> authors = countableAuthors(catalogue);
     if (!authors)
         return Failure{authors.error()};
+    return countsOf(catalogue, category, *authors);
+}
 
-    // One row per exact spelling; spellings of the same author are added up
-    // here, the shown name taken from the latest entry.
-    struct Group {
-        int count = 0;
-        qint64 last = -1;
-        QString shown;
-    };
-    QHash<QString, Group> groups;
-    sql::Statement &query = catalogue.statement(
-        QStringLiteral("SELECT auteur, count(*), max(rowid) FROM %1 WHERE auteur IS NOT NULL GROUP BY auteur")
-            .arg(category.table));
-    while (query.next()) {
-        const QString spelling = query.text(0);
-        Group &group = groups[authorKey(spelling)];
-        group.count += int(query.integer(1));
-        const qint64 last = query.integer(2);
-        if (last > group.last) {
-            group.last = last;
-            group.shown = spelling;
-        }
-    }
-    if (query.failed())
-        return Failure{countFailure(catalogue, category, query.code())};
-
-    std::vector<AuthorCount> counts;
-    for (const Countable &author : *authors) {
-        const auto found = groups.constFind(author.key);
-        if (found != groups.constEnd())
-            counts.push_back({found->shown, found->count});
-    }
-    return counts;
+std::vector<Result<std::vector<AuthorCount>>> authorCountsOfEveryList(Catalogue &catalogue)
+{
+    const Result<std::vector<Countable>> authors = countableAuthors(catalogue);
+    std::vector<Result<std::vector<AuthorCount>>> all;
+    for (const Category &category : categories())
+        all.push_back(authors ? countsOf(catalogue, category, *authors)
+                              : Result<std::vector<AuthorCount>>(Failure{authors.error()}));
+    return all;
 }
 
 Result<std::vector<AuthorCount>> authorCountsOneByOne(Catalogue &catalogue, const Category &category)

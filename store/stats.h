@@ -27,9 +27,12 @@ struct AuthorCount {
 // text equals the name with letter case ignored (accented letters included)
 // and surrounding blanks set aside. A name of `auteurs` that is blank, or
 // that repeats an earlier one so compared, gets no count of its own. Entries
-// whose author is not in `auteurs` are not counted. One grouped query over
-// the list.
+// whose author is not in `auteurs` are not counted. One pass over the list.
 Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Category &category);
+
+// authorCounts() of the four lists, in categories() order, with `auteurs`
+// read once for all of them.
+std::vector<Result<std::vector<AuthorCount>>> authorCountsOfEveryList(Catalogue &catalogue);
 
 // The same counts made the plain way: one query per author of `auteurs`,
 // walking every matching entry. Slow on a large catalogue; kept as the

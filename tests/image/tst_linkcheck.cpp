@@ -103,7 +103,8 @@ void LinkCheckTest::shrinkCommand_data()
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
 
-    const QStringList common = {"image_url.jpg", "-resize", "800x400", "image2_url.jpg"};
+    const QStringList common = {"-define", "jpeg:size=1600x800", "image_url.jpg", "-resize", "800x400",
+                                "image2_url.jpg"};
     QTest::newRow("ImageMagick 7") << "/usr/bin/magick" << "/usr/bin/convert" << "/usr/bin/magick"
                                    << QStringList{"convert"} + common;
     QTest::newRow("ImageMagick 6") << "" << "/usr/bin/convert" << "/usr/bin/convert" << common;

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tabrix in Release and runs the benchmark
+# on a full catalogue (4 × 999 entries), offscreen. Arguments name the
+# measures to run (demarrage onglet recherche tri ecriture image); none runs
+# them all.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TABRIX_BENCH_BUILD:-$root/build}
+
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" "$build" -DTABRIX_BUILD_BENCH=ON
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/tabrix-bench" "$@"

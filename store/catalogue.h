@@ -59,6 +59,9 @@ public:
     Catalogue &operator=(const Catalogue &) = delete;
 
     const QString &path() const { return m_path; }
+    // Whether the catalogue was opened for reading only (the file or its
+    // folder cannot be written).
+    bool readOnly() const;
     sqlite3 *handle() const { return m_db; }
 
     // Entries for the grid: by number, or sorted by name or author in
@@ -88,6 +91,7 @@ public:
 
 private:
     Catalogue(sqlite3 *db, QString path);
+    static OpenFailure unreadable(sqlite3 *db, const QString &shown, int code);
     Status execute(const QString &query);
     Status insertEntry(const Category &category, const Entry &entry);
 

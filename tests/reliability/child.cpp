@@ -142,7 +142,7 @@ int hold(const QString &path, const QString &mode, int milliseconds)
     run(db, QStringLiteral("PRAGMA cache_size = 1"));
     run(db, QStringLiteral("BEGIN"));
     for (const Category &category : categories())
-        run(db, QStringLiteral("UPDATE %1 SET %2 = 'interrompu ' || hex(randomblob(200))")
+        run(db, QStringLiteral("UPDATE %1 SET %2 = 'interrompu ' || hex(randomblob(2000))")
                     .arg(category.table, category.nameField));
     say(QStringLiteral("dirty"));
     for (;;)

@@ -61,9 +61,10 @@ QString orNotAvailable(const QString &link)
 }
 
 // The first field holding a character that cannot be stored as typed:
-// control characters (NUL, tabulations, line breaks, escapes) and broken
-// UTF-16 (half of a surrogate pair, as a faulty paste may leave), which the
-// file would hold altered or which would garble the grid. Such a text is
+// broken UTF-16 (half of a surrogate pair, as a faulty paste may leave),
+// which the file would hold altered, and control characters (NUL, line
+// breaks, escapes), which would cut or garble the text where it is shown or
+// compared. The tabulation, a blank like any other, is kept. Such a text is
 // refused rather than silently changed.
 std::optional<QString> unstorableField(const Typed &typed, const Category &category)
 {
@@ -74,7 +75,7 @@ std::optional<QString> unstorableField(const Typed &typed, const Category &categ
     };
     for (const auto &[text, label] : fields) {
         const bool control = std::any_of(text->begin(), text->end(),
-                                         [](QChar c) { return c.category() == QChar::Other_Control; });
+                                         [](QChar c) { return c.category() == QChar::Other_Control && c != u'\t'; });
         if (control || !QStringView(*text).isValidUtf16())
             return QStringLiteral("Le champ « %1 » contient un caractère qui ne peut pas être enregistré "
                                   "(caractère de contrôle ou caractère invalide).")

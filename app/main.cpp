@@ -1,3 +1,4 @@
+#include "app/qtfrench.h"
 #include "app/startup.h"
 
 #include <QApplication>
@@ -5,6 +6,9 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    // Ties the window to its menu entry tabrix.desktop (icon, task bar).
+    QGuiApplication::setDesktopFileName(QStringLiteral("tabrix"));
+    tabrix::installQtFrench(application);
     tabrix::DesktopServices services;
     return tabrix::runProgram(QCoreApplication::applicationDirPath(), services);
 }

@@ -54,7 +54,8 @@ MainWindow::MainWindow(std::unique_ptr<Catalogue> catalogue, Services &services,
     }
     pages[3] = buildSearchPage();
     pages[4] = buildStatsPage();
-    const QStringList captions = {"Zarpo", "Melvi", "Trunda", "Recherche", "Stats", "Vasquo"};
+    // Each caption carries its keyboard accelerator (Alt + the letter after "&").
+    const QStringList captions = {"&Zarpo", "M&elvi", "&Trunda", "&Recherche", "&Stats", "&Vasquo"};
     for (int i = 0; i < 6; ++i)
         m_form.onglet->addTab(pages[std::size_t(i)], captions.at(i));
 
@@ -76,8 +77,9 @@ QWidget *MainWindow::buildSearchPage()
     page->setObjectName(QStringLiteral("page_recherche"));
 
     auto *options = new QVBoxLayout;
+    const QStringList optionCaptions = {"Zarp&o", "Me&lvi", "Tr&unda", "Vas&quo"};
     for (const Category &category : categories()) {
-        auto *option = new QRadioButton(category.tabCaption, page);
+        auto *option = new QRadioButton(optionCaptions.at(category.id), page);
         option->setObjectName(category.searchOption);
         m_form.searchOptions[std::size_t(category.id)] = option;
         options->addWidget(option);
@@ -85,7 +87,7 @@ QWidget *MainWindow::buildSearchPage()
 
     m_form.cherche = new QLineEdit(page);
     m_form.cherche->setObjectName(QStringLiteral("cherche"));
-    m_form.btSearch = new QPushButton(QStringLiteral("GO !"), page);
+    m_form.btSearch = new QPushButton(QStringLiteral("&GO !"), page);
     m_form.btSearch->setObjectName(QStringLiteral("bt_search"));
     m_form.btSearch->setDefault(true);
     auto *criterion = new QHBoxLayout;
@@ -101,7 +103,7 @@ QWidget *MainWindow::buildSearchPage()
     m_form.grilleSearch = new Grid(QStringLiteral("grille_search"), 2, Grid::Look::Search, page);
     m_form.nbTrouve = label(QStringLiteral("nb_trouvé"), QStringLiteral("0 élément trouvé."), page);
     m_form.nbFounded = label(QStringLiteral("nb_founded"), QString(), page);
-    m_form.btLast = new QPushButton(QStringLiteral("Vérifier les MAJ"), page);
+    m_form.btLast = new QPushButton(QStringLiteral("Vérifier les MA&J"), page);
     m_form.btLast->setObjectName(QStringLiteral("bt_last"));
     m_form.btLast->setAutoDefault(false);
 
@@ -109,6 +111,12 @@ QWidget *MainWindow::buildSearchPage()
     bottom->addWidget(m_form.nbTrouve);
     bottom->addWidget(m_form.nbFounded, 1);
     bottom->addWidget(m_form.btLast);
+
+    const QList<QWidget *> order = {m_form.searchOptions[0], m_form.searchOptions[1], m_form.searchOptions[2],
+                                    m_form.searchOptions[3], m_form.cherche, m_form.btSearch, m_form.grilleSearch,
+                                    m_form.btLast};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     auto *layout = new QVBoxLayout(page);
     layout->addLayout(top);

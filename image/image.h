@@ -9,9 +9,11 @@ struct MainForm;
 namespace tabrix::image {
 
 // Opens the picture window on the entry shown in the fields of the
-// category's tab: clears the scratch files, shows the window with the
-// entry's number, name and links, displays the picture, and hides the main
-// window until the picture window is closed.
+// category's tab: deletes the scratch files, shows the window with the
+// entry's number, name, image link and forum link, hides the main window
+// until the picture window is closed, then displays the picture of the tab's
+// image link (checks, download, ImageMagick shrink). While a picture is
+// still on its way, a further call only brings the window forward.
 void openImageWindow(MainForm &form, Context &context, const Category &category);
 
 } // namespace tabrix::image

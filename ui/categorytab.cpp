@@ -50,23 +50,23 @@ CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(pa
     url = lineEdit(category.urlBox(), this);
     link = lineEdit(category.linkBox(), this);
 
-    addButton = button(category.addButton(), QStringLiteral("Ajouter"), this);
-    updateButton = button(category.updateButton(), QStringLiteral("MAJ"), this);
-    topButton = button(category.topButton, QStringLiteral("<<"), this);
-    bottomButton = button(category.bottomButton, QStringLiteral(">>"), this);
+    addButton = button(category.addButton(), QStringLiteral("&Ajouter"), this);
+    updateButton = button(category.updateButton(), QStringLiteral("&MAJ"), this);
+    topButton = button(category.topButton, QStringLiteral("&<<"), this);
+    bottomButton = button(category.bottomButton, QStringLiteral("&>>"), this);
     topButton->setToolTip(QStringLiteral("Début de la liste"));
     bottomButton->setToolTip(QStringLiteral("Fin de la liste"));
 
     frame = new QGroupBox(QStringLiteral("Affichage"), this);
     frame->setObjectName(category.frame);
-    showCheck = new QCheckBox(QStringLiteral("Afficher"), frame);
+    showCheck = new QCheckBox(QStringLiteral("A&fficher"), frame);
     showCheck->setObjectName(category.showCheck());
-    windowOption = new QRadioButton(QStringLiteral("Img fenêtre"), frame);
+    windowOption = new QRadioButton(QStringLiteral("&Img fenêtre"), frame);
     windowOption->setObjectName(category.windowOption());
     windowOption->setChecked(true);
-    webOption = new QRadioButton(QStringLiteral("Img WEB"), frame);
+    webOption = new QRadioButton(QStringLiteral("Img &WEB"), frame);
     webOption->setObjectName(category.webOption());
-    forumOption = new QRadioButton(QStringLiteral("Norvane"), frame);
+    forumOption = new QRadioButton(QStringLiteral("&Norvane"), frame);
     forumOption->setObjectName(category.forumOption());
     auto *frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(showCheck);
@@ -75,7 +75,7 @@ CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(pa
     frameLayout->addWidget(forumOption);
     if (category.needsForumLink) {
         // A second "Afficher" box that nothing reads, kept for the look of the tab.
-        auto *spare = new QCheckBox(QStringLiteral("Afficher"), frame);
+        auto *spare = new QCheckBox(QStringLiteral("Affic&her"), frame);
         spare->setObjectName(QStringLiteral("Check1"));
         frameLayout->addWidget(spare);
     }
@@ -102,6 +102,12 @@ CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(pa
     side->addLayout(scrollButtons);
     side->addWidget(frame);
     side->addStretch(1);
+
+    // Tab goes through the page in reading order.
+    const QList<QWidget *> order = {grid, number, name, author, url, link, addButton, updateButton,
+                                    topButton, bottomButton, showCheck, windowOption, webOption, forumOption};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);

@@ -66,7 +66,17 @@ QWidget *TabControl::widget(int index) const
 
 QString TabControl::tabText(int index) const
 {
-    return index >= 0 && index < count() ? m_buttons[std::size_t(index)]->text() : QString();
+    if (index < 0 || index >= count())
+        return QString();
+    // The caption without its accelerator mark ("&&" stands for "&").
+    const QString text = m_buttons[std::size_t(index)]->text();
+    QString caption;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && ++i >= text.size())
+            break;
+        caption += text[i];
+    }
+    return caption;
 }
 
 QToolButton *TabControl::tabButton(int index) const

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QKeySequence>
 #include <QTest>
 #include <QToolButton>
 
@@ -184,6 +185,75 @@ private slots:
         for (QLabel *label : tab->findChildren<QLabel *>())
             labels << label->text();
         QCOMPARE(labels, QStringList({"N°", nameLabel, "Auteur", "Lien image", "Lien Norvane"}));
+    }
+
+    void acceleratorsDoNotClashWithinATab_data()
+    {
+        QTest::addColumn<int>("tab");
+        for (int i = 0; i < 6; ++i)
+            QTest::newRow(qPrintable(m_window->form().onglet->tabText(i))) << i;
+    }
+
+    void acceleratorsDoNotClashWithinATab()
+    {
+        QFETCH(int, tab);
+        QStringList keys;
+        QList<QAbstractButton *> buttons = m_window->form().onglet->widget(tab)->findChildren<QAbstractButton *>();
+        for (int i = 0; i < m_window->form().onglet->count(); ++i)
+            buttons << m_window->form().onglet->tabButton(i);
+        for (QAbstractButton *button : buttons) {
+            if (button->objectName().isEmpty()) // the grids' corner buttons
+                continue;
+            const QKeySequence key = QKeySequence::mnemonic(button->text());
+            QVERIFY2(!key.isEmpty(), qPrintable(button->objectName() + " has no accelerator"));
+            QVERIFY2(!keys.contains(key.toString()), qPrintable(button->objectName() + " repeats " + key.toString()));
+            keys << key.toString();
+        }
+    }
+
+    void acceleratorPressesItsButton()
+    {
+        m_window->form().onglet->setCurrentIndex(3);
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keyClick(m_window.get(), Qt::Key_U, Qt::AltModifier);
+        QTRY_VERIFY(m_window->findChild<QRadioButton *>("opt_Trunda")->isChecked());
+        QTest::keyClick(m_window.get(), Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(m_window->form().onglet->currentIndex(), 4);
+        m_window->form().onglet->setCurrentIndex(0);
+    }
+
+    void tabOrderFollowsReadingOrder_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("Zarpo") << 0
+                               << QStringList{"zarpo", "no_zarpo", "nom_zarpo", "list_zarpo", "url_zarpo",
+                                              "url_zarpo_nrv", "bt_add_zarpo", "bt_maj_zarpo", "bt_zarpo_haut",
+                                              "bt_zarpo_bas", "chk_img_zarpo", "win_zarpo", "web_zarpo", "nrv_zarpo"};
+        QTest::newRow("Melvi") << 1
+                               << QStringList{"melvi", "no_melvi", "nom_melvi", "list_melvi", "url_melvi",
+                                              "url_melvi_nrv", "bt_add_melvi", "bt_maj_melvi", "bt_melvi_bas",
+                                              "bt_melvi_haut", "chk_img_melvi", "win_melvi", "web_melvi", "nrv_melvi"};
+        QTest::newRow("Recherche") << 3
+                                   << QStringList{"opt_zarpo", "opt_melvi", "opt_Trunda", "opt_titres", "cherche",
+                                                  "bt_search", "grille_search", "bt_last"};
+    }
+
+    void tabOrderFollowsReadingOrder()
+    {
+        QFETCH(int, tab);
+        QFETCH(QStringList, expected);
+        QWidget *page = m_window->form().onglet->widget(tab);
+        QWidget *first = page->findChild<QWidget *>(expected.first());
+        QStringList chain;
+        QWidget *w = first;
+        do {
+            if (page->isAncestorOf(w) && expected.contains(w->objectName()))
+                chain << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != first && chain.size() < expected.size());
+        QCOMPARE(chain, expected);
     }
 
     void statsLabels()

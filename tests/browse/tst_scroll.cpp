@@ -61,8 +61,8 @@ void ScrollTest::buttonsShowTopAndEnd()
     QPushButton *up = button(running, upper);
     QPushButton *down = button(running, lower);
     QVERIFY(up && down);
-    QCOMPARE(up->text(), QStringLiteral("<<"));
-    QCOMPARE(down->text(), QStringLiteral(">>"));
+    QCOMPARE(up->text().remove('&'), QStringLiteral("<<"));
+    QCOMPARE(down->text().remove('&'), QStringLiteral(">>"));
 
     QTest::mouseClick(down, Qt::LeftButton);
     QVERIFY(rowInView(grid, 80));

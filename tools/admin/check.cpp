@@ -1,0 +1,332 @@
+// tabrix-admin check: the file's integrity, and what Tabrix would refuse in
+// a catalogue: missing tables or columns, entry numbers that are not three
+// digits, numbers used twice, gaps in a list's numbers (adds then ask for a
+// number that already exists) and authors with an apostrophe. The file is
+// opened read-only and never changed. Exit status 0 when nothing is wrong,
+// 1 otherwise.
+
+#include "tools/admin/catalogfile.h"
+#include "tools/admin/command.h"
+
+#include "store/category.h"
+#include "store/sqlite.h"
+
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <map>
+#include <set>
+
+namespace tabrix::admin {
+
+namespace {
+
+constexpr int shownPerKind = 20; // lines of one kind of defect per list
+constexpr int highestNumber = 999;
+
+class Findings {
+public:
+    explicit Findings(QTextStream &out) : m_out(out) {}
+
+    void note(const QString &text) { m_out << "  " << text << '\n'; }
+    void defect(const QString &text)
+    {
+        ++m_defects;
+        m_out << "  Défaut : " << text << '\n';
+    }
+    // A defect of a kind that may come hundreds of times: the first ones are
+    // shown, the others counted.
+    void repeated(const QString &group, const QString &text)
+    {
+        if (++m_shown[group] <= shownPerKind)
+            defect(text);
+        else
+            ++m_defects;
+    }
+    void summarise(const QString &group, const QString &list, const QString &what)
+    {
+        const int hidden = m_shown[group] - shownPerKind;
+        if (hidden > 0)
+            m_out << "  Défaut : " << list << " : " << hidden << ' ' << what << " de plus.\n";
+    }
+    int defects() const { return m_defects; }
+
+private:
+    QTextStream &m_out;
+    int m_defects = 0;
+    std::map<QString, int> m_shown;
+};
+
+QString listName(const Category &category)
+{
+    if (category.tabCaption.compare(category.table, Qt::CaseInsensitive) == 0)
+        return category.tabCaption;
+    return QStringLiteral("%1 (table %2)").arg(category.tabCaption, category.table);
+}
+
+QString threeDigits(int number)
+{
+    return QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
+}
+
+QString entryName(const QString &name)
+{
+    return name.isEmpty() ? QStringLiteral("sans nom") : QStringLiteral("« %1 »").arg(name);
+}
+
+// "003, 010 à 012"
+QString ranges(const std::vector<int> &numbers)
+{
+    QStringList parts;
+    for (std::size_t i = 0; i < numbers.size();) {
+        std::size_t j = i;
+        while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1)
+            ++j;
+        parts << (i == j ? threeDigits(numbers[i])
+                         : QStringLiteral("%1 à %2").arg(threeDigits(numbers[i]), threeDigits(numbers[j])));
+        i = j + 1;
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+bool hasApostrophe(const QString &author)
+{
+    return author.contains(QLatin1Char('\''));
+}
+
+// The number as Tabrix writes it: three digits, 001 to 999. 0 otherwise.
+int validNumber(const std::optional<QString> &ref)
+{
+    if (!ref || ref->size() != 3)
+        return 0;
+    for (const QChar c : *ref)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+    return ref->toInt();
+}
+
+struct Row {
+    std::optional<QString> ref;
+    QString name;
+    QString author;
+};
+
+void checkNumbers(const Category &category, const std::vector<Row> &rows, Findings &findings)
+{
+    const QString list = listName(category);
+    std::set<int> numbers;
+    std::map<QString, QStringList> byRef;
+    const QString invalid = category.table + QStringLiteral("/numéro");
+    for (const Row &row : rows) {
+        if (row.ref)
+            byRef[*row.ref] << entryName(row.name);
+        if (const int number = validNumber(row.ref)) {
+            numbers.insert(number);
+        } else if (!row.ref || row.ref->isEmpty()) {
+            findings.repeated(invalid, QStringLiteral("%1 : l'entrée %2 n'a pas de numéro.").arg(list, entryName(row.name)));
+        } else {
+            findings.repeated(invalid, QStringLiteral("%1 : le numéro « %2 » de l'entrée %3 n'est pas un numéro sur "
+                                                      "trois chiffres de 001 à 999.")
+                                           .arg(list, *row.ref, entryName(row.name)));
+        }
+    }
+    findings.summarise(invalid, list, QStringLiteral("numéros invalides"));
+
+    const QString twice = category.table + QStringLiteral("/double");
+    for (const auto &[ref, names] : byRef)
+        if (names.size() > 1)
+            findings.repeated(twice, QStringLiteral("%1 : le numéro « %2 » est porté par %3 entrées (%4).")
+                                         .arg(list, ref)
+                                         .arg(names.size())
+                                         .arg(names.join(QStringLiteral(", "))));
+    findings.summarise(twice, list, QStringLiteral("numéros en double"));
+
+    if (numbers.empty())
+        return;
+    std::vector<int> missing;
+    int expected = 1;
+    for (const int number : numbers) {
+        for (; expected < number; ++expected)
+            missing.push_back(expected);
+        expected = number + 1;
+    }
+    if (!missing.empty())
+        findings.defect(QStringLiteral("%1 : %2 manquant%3 : %4.")
+                            .arg(list, missing.size() > 1 ? QStringLiteral("numéros") : QStringLiteral("numéro"),
+                                 missing.size() > 1 ? QStringLiteral("s") : QString(), ranges(missing)));
+
+    // An add accepts only the number after the count of entries.
+    const int next = int(rows.size()) + 1;
+    if (next > highestNumber)
+        findings.note(QStringLiteral("%1 : la liste est complète (999 numéros) : Tabrix n'accepte plus d'ajout.").arg(list));
+    else if (numbers.count(next))
+        findings.defect(QStringLiteral("%1 : Tabrix refusera tout ajout : il attend le numéro %2 (le nombre d'entrées "
+                                       "plus un), qui existe déjà.")
+                            .arg(list, threeDigits(next)));
+}
+
+void checkAuthors(const Category &category, const std::vector<Row> &rows, Findings &findings)
+{
+    const QString list = listName(category);
+    std::map<QString, QStringList> numbersByAuthor;
+    for (const Row &row : rows)
+        if (hasApostrophe(row.author))
+            numbersByAuthor[row.author] << (row.ref ? *row.ref : QStringLiteral("sans numéro"));
+    const QString group = category.table + QStringLiteral("/apostrophe");
+    for (const auto &[author, refs] : numbersByAuthor)
+        findings.repeated(group, QStringLiteral("%1 : l'auteur « %2 » contient une apostrophe (n° %3) : Tabrix refuse "
+                                                "ce pseudo à l'ajout comme à la mise à jour.")
+                                     .arg(list, author, refs.join(QStringLiteral(", "))));
+    findings.summarise(group, list, QStringLiteral("auteurs avec une apostrophe"));
+}
+
+void checkList(sqlite3 *db, const Category &category, Findings &findings)
+{
+    const QString list = listName(category);
+    sql::Statement select(db, QStringLiteral("SELECT ref, %1, auteur FROM %2 ORDER BY rowid")
+                                  .arg(category.nameField, category.table));
+    if (!select.valid()) {
+        findings.defect(QStringLiteral("%1 : la table « %2 » n'a pas les colonnes ref, %3, auteur, url et lien : "
+                                       "Tabrix refuse d'ouvrir ce catalogue.")
+                            .arg(list, category.table, category.nameField));
+        return;
+    }
+    sql::Statement columns(db, QStringLiteral("SELECT url, lien FROM %1 LIMIT 0").arg(category.table));
+    if (!columns.valid())
+        findings.defect(QStringLiteral("%1 : la table « %2 » n'a pas les colonnes url et lien : Tabrix refuse "
+                                       "d'ouvrir ce catalogue.")
+                            .arg(list, category.table));
+
+    std::vector<Row> rows;
+    while (select.next())
+        rows.push_back({select.optionalText(0), select.text(1), select.text(2)});
+    if (select.failed()) {
+        findings.defect(QStringLiteral("%1 : la table « %2 » n'a pas pu être lue : %3.")
+                            .arg(list, category.table, sqliteText(db, select.code())));
+        return;
+    }
+    if (rows.empty()) {
+        findings.note(QStringLiteral("%1 : aucune entrée.").arg(list));
+    } else {
+        int highest = 0;
+        for (const Row &row : rows)
+            highest = std::max(highest, validNumber(row.ref));
+        findings.note(QStringLiteral("%1 : %2 entrée%3, plus grand numéro %4.")
+                          .arg(list)
+                          .arg(rows.size())
+                          .arg(rows.size() > 1 ? QStringLiteral("s") : QString())
+                          .arg(highest ? threeDigits(highest) : QStringLiteral("aucun")));
+    }
+    checkNumbers(category, rows, findings);
+    checkAuthors(category, rows, findings);
+}
+
+void checkAuthorTable(sqlite3 *db, Findings &findings)
+{
+    sql::Statement select(db, QStringLiteral("SELECT nom FROM auteurs ORDER BY rowid"));
+    if (!select.valid()) {
+        findings.defect(QStringLiteral("Auteurs : la table « auteurs » n'a pas la colonne nom : Tabrix refuse d'ouvrir "
+                                       "ce catalogue."));
+        return;
+    }
+    int count = 0;
+    while (select.next()) {
+        ++count;
+        const QString name = select.text(0);
+        if (hasApostrophe(name))
+            findings.repeated(QStringLiteral("auteurs/apostrophe"),
+                              QStringLiteral("Auteurs : « %1 » contient une apostrophe : Tabrix refuse ce pseudo à "
+                                             "l'ajout.")
+                                  .arg(name));
+    }
+    findings.summarise(QStringLiteral("auteurs/apostrophe"), QStringLiteral("Auteurs"),
+                       QStringLiteral("auteurs avec une apostrophe"));
+    if (select.failed())
+        findings.defect(QStringLiteral("Auteurs : la table « auteurs » n'a pas pu être lue : %1.")
+                            .arg(sqliteText(db, select.code())));
+    else
+        findings.note(QStringLiteral("Auteurs : %1 enregistré%2.").arg(count).arg(count > 1 ? "s" : ""));
+}
+
+// False when the file cannot be read at all.
+bool checkIntegrity(sqlite3 *db, Findings &findings)
+{
+    sql::Statement integrity(db, QStringLiteral("PRAGMA integrity_check(%1)").arg(shownPerKind));
+    QStringList problems;
+    while (integrity.next())
+        problems << integrity.text(0);
+    if (integrity.failed()) {
+        findings.defect(QStringLiteral("Le fichier ne peut pas être lu : %1.").arg(sqliteText(db, integrity.code())));
+        return false;
+    }
+    if (problems == QStringList{QStringLiteral("ok")}) {
+        findings.note(QStringLiteral("Intégrité du fichier : correcte."));
+        return true;
+    }
+    for (const QString &problem : problems)
+        findings.defect(QStringLiteral("Fichier endommagé : %1").arg(problem));
+    return true;
+}
+
+QSet<QString> tableNames(sqlite3 *db)
+{
+    QSet<QString> names;
+    sql::Statement list(db, QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'table'"));
+    while (list.next())
+        names.insert(list.text(0));
+    return names;
+}
+
+int checkCatalogue(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const QString &path = args[0];
+    Result<Connection> opened = openCatalogueFile(path, Access::ReadOnly);
+    if (!opened) {
+        err << opened.error() << '\n';
+        return 1;
+    }
+    sqlite3 *db = opened->get();
+    Findings findings(out);
+    out << "Vérification du catalogue « " << shown(path) << " »\n";
+
+    // One read transaction: a consistent view even while the program writes.
+    if (Status begun = opened->run("BEGIN"); begun && checkIntegrity(db, findings)) {
+        const QSet<QString> tables = tableNames(db);
+        for (const Category &category : categories()) {
+            if (tables.contains(category.table))
+                checkList(db, category, findings);
+            else if (category.table == QLatin1String("titres"))
+                findings.defect(QStringLiteral("La table « titres » manque : Tabrix refuse ce catalogue comme une "
+                                               "ancienne version (« Vous n'avez pas la dernière version de la base "
+                                               "de données. »)."));
+            else
+                findings.defect(QStringLiteral("La table « %1 » manque : Tabrix refuse d'ouvrir ce catalogue.")
+                                    .arg(category.table));
+        }
+        if (tables.contains(QStringLiteral("auteurs")))
+            checkAuthorTable(db, findings);
+        else
+            findings.defect(QStringLiteral("La table « auteurs » manque : Tabrix refuse d'ouvrir ce catalogue."));
+        opened->run("COMMIT");
+    } else if (!begun) {
+        findings.defect(QStringLiteral("Le fichier ne peut pas être lu : %1.").arg(begun.error()));
+    }
+
+    if (findings.defects() == 0) {
+        out << "Aucun défaut : Tabrix peut ouvrir et compléter ce catalogue.\n";
+        return 0;
+    }
+    out << findings.defects() << (findings.defects() > 1 ? " défauts trouvés." : " défaut trouvé.")
+        << " Le catalogue n'a pas été modifié.\n";
+    return 1;
+}
+
+[[maybe_unused]] const bool checkRegistered = registerCommand(
+    {"check", "FICHIER",
+     "vérifie le catalogue sans le modifier : intégrité, tables, numéros (format, doubles, trous), apostrophes "
+     "dans les pseudos",
+     1, checkCatalogue});
+
+} // namespace
+} // namespace tabrix::admin

@@ -10,7 +10,6 @@
 
 #include <sqlite3.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -73,7 +72,7 @@ QString accessFileMessage(const QString &path)
 // unchangeable even for the administrator).
 bool mayWrite(const QString &path)
 {
-    return faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
 QString entryColumns(const Category &category)

@@ -64,6 +64,7 @@ void LockTest::refusedWhileHeld()
     other.closeInput();
     QVERIFY(other.waitForLine(QStringLiteral("released")));
     QVERIFY(other.finish());
+    QCOMPARE(other.process().exitCode(), 0);
     QVERIFY(p.tables() == tablesBefore);
 
     // Once the other program is done, the same press goes through.
@@ -98,6 +99,7 @@ void LockTest::waitsForAShortHold()
     p.pressAdd(zarpo());
     QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.lastText()));
     QVERIFY(other.finish());
+    QCOMPARE(other.process().exitCode(), 0);
     QVERIFY(other.lines().contains(QStringLiteral("released")));
 
     QCOMPARE(p.grid(zarpo()).size(), std::size_t(fixtureEntries + 2));
@@ -123,6 +125,7 @@ void LockTest::startWhileHeld()
 
     other.closeInput();
     QVERIFY(other.finish());
+    QCOMPARE(other.process().exitCode(), 0);
     p.services.clear();
     QVERIFY2(p.start(), qPrintable(p.services.lastText()));
 }

@@ -50,8 +50,8 @@ public:
     };
     using Opened = std::variant<std::unique_ptr<Catalogue>, OpenFailure>;
 
-    // Opens an existing catalogue read-write (read-only when the file is
-    // write-protected). Never creates, repairs or upgrades the file.
+    // Opens an existing catalogue read-write (read-only when the file or its
+    // folder is write-protected). Never creates, repairs or upgrades the file.
     static Opened open(const QString &path);
 
     ~Catalogue();

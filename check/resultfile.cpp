@@ -101,10 +101,9 @@ QString describe(const RowReading &row, const Category &category, int lineCount)
                 .arg(caption)
                 .arg(column)
                 .arg(quoted(row.text));
+        // One pass: a "%1" in the file's text stays as it is.
         return QStringLiteral("ligne %1 (%2) : %3, lu à partir de la colonne %4, n'est pas un nombre.")
-            .arg(row.line)
-            .arg(caption, quoted(row.text.mid(column - 1)))
-            .arg(column);
+            .arg(QString::number(row.line), caption, quoted(row.text.mid(column - 1)), QString::number(column));
     case Fault::CutNumber:
         return QStringLiteral("ligne %1 (%2) : le nombre commence avant la colonne %3 et serait lu tronqué dans %4.")
             .arg(row.line)

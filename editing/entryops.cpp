@@ -11,7 +11,9 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace tabrix::editing {
 
@@ -58,6 +60,30 @@ QString orNotAvailable(const QString &link)
     return link.isEmpty() ? notAvailable() : link;
 }
 
+// The first field holding a character that cannot be stored as typed:
+// broken UTF-16 (half of a surrogate pair, as a faulty paste may leave),
+// which the file would hold altered, and control characters (NUL, line
+// breaks, escapes), which would cut or garble the text where it is shown or
+// compared. The tabulation, a blank like any other, is kept. Such a text is
+// refused rather than silently changed.
+std::optional<QString> unstorableField(const Typed &typed, const Category &category)
+{
+    const std::pair<const QString *, QString> fields[] = {
+        {&typed.number, QStringLiteral("N°")},        {&typed.name, category.nameLabel},
+        {&typed.author, QStringLiteral("Auteur")},    {&typed.url, QStringLiteral("Lien image")},
+        {&typed.link, QStringLiteral("Lien Norvane")},
+    };
+    for (const auto &[text, label] : fields) {
+        const bool control = std::any_of(text->begin(), text->end(),
+                                         [](QChar c) { return c.category() == QChar::Other_Control && c != u'\t'; });
+        if (control || !QStringView(*text).isValidUtf16())
+            return QStringLiteral("Le champ « %1 » contient un caractère qui ne peut pas être enregistré "
+                                  "(caractère de contrôle ou caractère invalide).")
+                .arg(label);
+    }
+    return std::nullopt;
+}
+
 // The first failing check of an add, in their fixed order.
 std::optional<QString> addRefusal(const Typed &typed, const CategoryTab &tab)
 {
@@ -80,7 +106,7 @@ std::optional<QString> addRefusal(const Typed &typed, const CategoryTab &tab)
         return QStringLiteral("Nom non renseigné.");
     if (typed.author.trimmed().isEmpty())
         return QStringLiteral("Auteur non renseigné.");
-    return std::nullopt;
+    return unstorableField(typed, tab.category());
 }
 
 // The checks an update shares with the add, without the add's own.
@@ -92,7 +118,7 @@ std::optional<QString> updateRefusal(const Typed &typed, const CategoryTab &tab)
         return QStringLiteral("Nom non renseigné.");
     if (typed.author.trimmed().isEmpty())
         return QStringLiteral("Auteur non renseigné.");
-    return std::nullopt;
+    return unstorableField(typed, tab.category());
 }
 
 void writeGridRow(Grid &grid, int row, const Typed &typed)

@@ -10,6 +10,8 @@
 
 #include <sqlite3.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace tabrix {
@@ -65,12 +67,47 @@ QString accessFileMessage(const QString &path)
         .arg(QDir::toNativeSeparators(info.absoluteFilePath()), command, kept);
 }
 
+// Whether this process may write to the file or folder, as the system
+// decides (a write-protected file, a read-only disk, a file marked
+// unchangeable even for the administrator).
+bool mayWrite(const QString &path)
+{
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
 QString entryColumns(const Category &category)
 {
     return QStringLiteral("ref, %1, auteur, url, lien").arg(category.nameField);
 }
 
 } // namespace
+
+// Why the first read of the file failed, in words.
+Catalogue::OpenFailure Catalogue::unreadable(sqlite3 *db, const QString &shown, int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return failure(Problem::NotCatalogue,
+                       QStringLiteral("Le fichier « %1 » n'est pas un catalogue Tabrix : %2.").arg(shown, sql::describe(code)));
+    case SQLITE_READONLY:
+        // A program stopped in the middle of a change left its journal; the
+        // change must be undone before anything can be read, and that needs
+        // to write.
+        if (sqlite3_extended_errcode(db) == SQLITE_READONLY_ROLLBACK)
+            return failure(Problem::Unreadable,
+                           QStringLiteral("Le catalogue « %1 » a été laissé par un programme interrompu au milieu d'une "
+                                          "modification, qui doit être annulée avant toute lecture. Cela est impossible "
+                                          "car le fichier ou son dossier est protégé contre l'écriture. Rendez-les "
+                                          "modifiables puis relancez Tabrix : aucune entrée enregistrée n'est perdue.")
+                               .arg(shown));
+        break;
+    default:
+        break;
+    }
+    return failure(Problem::Unreadable,
+                   QStringLiteral("Le catalogue « %1 » ne peut pas être lu : %2.").arg(shown, sql::describe(code)));
+}
 
 Catalogue::Catalogue(sqlite3 *db, QString path) : m_db(db), m_path(std::move(path)) {}
 
@@ -102,8 +139,14 @@ Catalogue::Opened Catalogue::open(const QString &path)
         return failure(Problem::NotCatalogue,
                        QStringLiteral("Le fichier « %1 » n'est pas un catalogue Tabrix.").arg(shown));
 
+    // Writing needs the file and, for the journal that makes every change
+    // all or nothing, its folder. When either cannot be written the
+    // catalogue is opened for reading only: it can be browsed, and a change
+    // is refused before anything is touched.
+    const bool writable = mayWrite(path) && mayWrite(info.absolutePath());
     sqlite3 *db = nullptr;
-    const int code = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const int code = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                     writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, nullptr);
     if (code != SQLITE_OK) {
         sqlite3_close_v2(db);
         return failure(Problem::Unreadable, QStringLiteral("Le catalogue « %1 » ne peut pas être ouvert : %2.")
@@ -118,9 +161,7 @@ Catalogue::Opened Catalogue::open(const QString &path)
         while (list.next())
             tables.insert(list.text(0));
         if (list.failed())
-            return failure(Problem::NotCatalogue,
-                           QStringLiteral("Le fichier « %1 » n'est pas un catalogue Tabrix : %2.")
-                               .arg(shown, sql::describe(list.code())));
+            return unreadable(db, shown, list.code());
     }
     const QStringList required = {"zarpo", "melvi", "trunda", "auteurs"};
     bool anyKnown = tables.contains("titres");
@@ -153,6 +194,11 @@ Catalogue::Opened Catalogue::open(const QString &path)
                        QStringLiteral("Le catalogue « %1 » est endommagé : la table « auteurs » n'a pas les colonnes attendues.")
                            .arg(shown));
     return catalogue;
+}
+
+bool Catalogue::readOnly() const
+{
+    return sqlite3_db_readonly(m_db, "main") == 1;
 }
 
 sql::Statement &Catalogue::statement(const QString &query)

@@ -50,8 +50,8 @@ public:
     };
     using Opened = std::variant<std::unique_ptr<Catalogue>, OpenFailure>;
 
-    // Opens an existing catalogue read-write (read-only when the file is
-    // write-protected). Never creates, repairs or upgrades the file.
+    // Opens an existing catalogue read-write (read-only when the file or its
+    // folder is write-protected). Never creates, repairs or upgrades the file.
     static Opened open(const QString &path);
 
     ~Catalogue();
@@ -59,6 +59,9 @@ public:
     Catalogue &operator=(const Catalogue &) = delete;
 
     const QString &path() const { return m_path; }
+    // Whether the catalogue was opened for reading only (the file or its
+    // folder cannot be written).
+    bool readOnly() const;
     sqlite3 *handle() const { return m_db; }
 
     // Entries for the grid: by number, or sorted by name or author in
@@ -88,6 +91,7 @@ public:
 
 private:
     Catalogue(sqlite3 *db, QString path);
+    static OpenFailure unreadable(sqlite3 *db, const QString &shown, int code);
     Status execute(const QString &query);
     Status insertEntry(const Category &category, const Entry &entry);
 

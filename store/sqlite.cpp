@@ -122,10 +122,10 @@ QString describe(int code)
 {
     switch (code & 0xff) {
     case SQLITE_READONLY:
-        return QStringLiteral("le catalogue est en lecture seule");
+        return QStringLiteral("le catalogue est en lecture seule (le fichier ou son dossier est protégé contre l'écriture)");
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return QStringLiteral("le catalogue est verrouillé par un autre programme");
+        return QStringLiteral("le catalogue est verrouillé par un autre programme (réessayez quand celui-ci l'aura libéré)");
     case SQLITE_FULL:
         return QStringLiteral("le disque est plein");
     case SQLITE_IOERR:

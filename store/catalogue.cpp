@@ -153,6 +153,9 @@ Catalogue::Opened Catalogue::open(const QString &path)
                                                 .arg(shown, sql::describe(code)));
     }
     sqlite3_busy_timeout(db, busyWaitMs);
+    // A commit is on disk, journal removal included, before an add is
+    // reported as saved: a power cut afterwards cannot roll it back.
+    sqlite3_exec(db, "PRAGMA synchronous = EXTRA", nullptr, nullptr, nullptr);
     std::unique_ptr<Catalogue> catalogue(new Catalogue(db, path));
 
     QSet<QString> tables;

@@ -113,6 +113,16 @@ private slots:
         QCOMPARE(rows->front().author, QString());
     }
 
+    void commitsReachTheDiskWithTheirJournalRemoval()
+    {
+        ProgramDir dir;
+        createEmptyCatalogue(dir.catalogue());
+        auto catalogue = openCatalogue(dir.catalogue());
+        sql::Statement mode(catalogue->handle(), "PRAGMA synchronous");
+        QVERIFY(mode.next());
+        QCOMPARE(mode.integer(0), 3); // EXTRA
+    }
+
     void engineRefusesADuplicateNumber()
     {
         ProgramDir dir;

@@ -1,5 +1,7 @@
 #include "browse/browse.h"
 
+#include "ui/busycursor.h"
+
 #include "browse/display.h"
 #include "image/image.h"
 #include "store/catalogue.h"
@@ -15,26 +17,6 @@
 namespace tabrix::browse {
 
 namespace {
-
-// The busy cursor for as long as it lives.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
-
-// The data row of the grid that shows this number, or 0.
-int rowOf(const Grid &grid, const QString &ref)
-{
-    if (ref.isEmpty())
-        return 0;
-    for (int row = 1; row < grid.rows(); ++row)
-        if (grid.text(row, 0) == ref)
-            return row;
-    return 0;
-}
 
 DisplayOption selectedOption(const CategoryTab &tab)
 {
@@ -68,7 +50,7 @@ void sortGrid(MainForm &form, Context &context, const Category &category, int co
     // The current row is where an update writes: keep it on the same entry.
     const QString currentRef = grid.row() >= 1 ? grid.text(grid.row(), 0) : QString();
     tab.fillGrid(*rows);
-    if (const int row = rowOf(grid, currentRef); row != 0) {
+    if (const int row = currentRef.isEmpty() ? 0 : grid.rowShowing(0, currentRef); row != 0) {
         grid.setCurrentCell(row, grid.col());
         grid.setTopRow(grid.rows() - 1);
     } else {

@@ -3,6 +3,7 @@
 #include "editing/numbertext.h"
 #include "store/catalogue.h"
 #include "store/category.h"
+#include "ui/busycursor.h"
 #include "ui/categorytab.h"
 #include "ui/grid.h"
 #include "ui/services.h"
@@ -25,16 +26,6 @@ constexpr int nameColumn = 1;
 constexpr int authorColumn = 2;
 // Left and vertically centred, the alignment of written number cells.
 constexpr int numberAlignment = 1;
-
-// A wait cursor while the catalogue is being read or written (a locked
-// file makes the store wait before it gives up).
-class BusyCursor {
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 // What the user typed in the five edit fields, as typed.
 struct Typed {
@@ -133,12 +124,7 @@ void writeGridRow(Grid &grid, int row, const Typed &typed)
 
 int rowShowing(const Grid &grid, const QString &number)
 {
-    if (grid.row() >= 1 && grid.row() < grid.rows() && grid.text(grid.row(), numberColumn) == number)
-        return grid.row();
-    for (int row = 1; row < grid.rows(); ++row)
-        if (grid.text(row, numberColumn) == number)
-            return row;
-    return 0;
+    return grid.rowShowing(numberColumn, number, grid.row());
 }
 
 Outcome addEntry(Catalogue &catalogue, CategoryTab &tab, Services &services)

@@ -3,6 +3,7 @@
 #include "image/linkcheck.h"
 #include "image/shrink.h"
 #include "image/waiting.h"
+#include "ui/busycursor.h"
 #include "ui/grid.h"
 #include "ui/services.h"
 

@@ -28,13 +28,4 @@ private:
     bool m_requested = false;
 };
 
-// The busy cursor for as long as it lives.
-class BusyCursor {
-public:
-    BusyCursor();
-    ~BusyCursor();
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
-
 } // namespace tabrix::image

@@ -241,6 +241,16 @@ QString Grid::text(int row, int column) const
     return m_model->text(row - 1, column);
 }
 
+int Grid::rowShowing(int column, const QString &text, int preferred) const
+{
+    if (preferred >= 1 && preferred < rows() && this->text(preferred, column) == text)
+        return preferred;
+    for (int row = 1; row < rows(); ++row)
+        if (this->text(row, column) == text)
+            return row;
+    return 0;
+}
+
 void Grid::setText(int row, int column, const QString &text)
 {
     if (row == 0)

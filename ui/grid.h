@@ -65,6 +65,9 @@ public:
     void appendRow(const QStringList &texts);
 
     QString text(int row, int column) const;
+    // The data row whose cell in `column` reads exactly `text`, `preferred`
+    // first when it does; 0 when no row does.
+    int rowShowing(int column, const QString &text, int preferred = 0) const;
     void setText(int row, int column, const QString &text);
 
     // The current cell. Row 0 stands for the header.

@@ -314,9 +314,7 @@ Result<bool> Catalogue::knowsAuthor(const QString &name)
 Status Catalogue::execute(const QString &query)
 {
     sql::Statement &stmt = statement(query);
-    stmt.next();
-    const int code = stmt.code();
-    stmt.reset();
+    const int code = stmt.run();
     if (code != SQLITE_DONE && code != SQLITE_ROW)
         return Failure{sql::describe(code)};
     return success();
@@ -331,9 +329,7 @@ Status Catalogue::insertEntry(const Category &category, const Entry &entry)
     insert.bind(3, entry.author);
     insert.bind(4, entry.url);
     insert.bind(5, entry.link);
-    insert.next();
-    const int code = insert.code();
-    insert.reset();
+    const int code = insert.run();
     if (code != SQLITE_DONE)
         return Failure{sql::describe(code)};
     return success();
@@ -357,9 +353,7 @@ Status Catalogue::append(const Category &category, const Entry &entry)
         if (!*known) {
             sql::Statement &insert = statement(QStringLiteral("INSERT INTO auteurs (nom) VALUES (?1)"));
             insert.bind(1, entry.author);
-            insert.next();
-            const int code = insert.code();
-            insert.reset();
+            const int code = insert.run();
             if (code != SQLITE_DONE)
                 return abandon(sql::describe(code));
         }
@@ -384,9 +378,7 @@ Result<bool> Catalogue::rewrite(const Category &category, const QString &ref, co
     update.bind(4, entry.author);
     update.bind(5, entry.url);
     update.bind(6, entry.link);
-    update.next();
-    const int code = update.code();
-    update.reset();
+    const int code = update.run();
     if (code != SQLITE_DONE)
         return Failure{QStringLiteral("%1 : %2.").arg(what, sql::describe(code))};
     return sqlite3_changes(m_db) > 0;

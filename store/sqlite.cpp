@@ -75,6 +75,15 @@ bool Statement::next()
     return m_lastCode == SQLITE_ROW;
 }
 
+int Statement::run()
+{
+    next();
+    const int code = m_lastCode;
+    if (m_stmt)
+        sqlite3_reset(m_stmt);
+    return code;
+}
+
 bool Statement::failed() const
 {
     return !m_stmt || (m_lastCode != SQLITE_OK && m_lastCode != SQLITE_ROW && m_lastCode != SQLITE_DONE);

@@ -34,6 +34,9 @@ public:
     // Steps once: true while a row is available, false at the end or on an
     // error (then code() tells which).
     bool next();
+    // Steps once for a statement that returns no rows, resets it, and
+    // returns SQLite's result code (SQLITE_DONE on success).
+    int run();
     int code() const { return m_lastCode; }
     bool failed() const;
 

@@ -51,58 +51,51 @@ private slots:
     void findsEachDefect_data()
     {
         QTest::addColumn<QString>("damage"); // SQL run on a sound catalogue, or a kind of file
-        QTest::addColumn<int>("status");
         QTest::addColumn<QStringList>("said");
-        QTest::newRow("healthy") << "" << 0
-                                 << QStringList{"Intégrité du fichier : correcte.", "Zarpo : 5 entrées",
-                                                "Vasquo (table titres) : 5 entrées", "Aucun défaut"};
-        QTest::newRow("full list") << "DELETE FROM melvi;" + fullList << 0
-                                   << QStringList{"Melvi : la liste est complète", "Aucun défaut"};
+        QTest::newRow("healthy") << "" << QStringList{"Intégrité du fichier : correcte.", "Zarpo : 5 entrées",
+                                                      "Vasquo (table titres) : 5 entrées", "Aucun défaut"};
+        QTest::newRow("full list") << "DELETE FROM melvi;" + fullList << QStringList{"Melvi : la liste est complète", "Aucun défaut"};
         QTest::newRow("typographic apostrophe")
             << "INSERT INTO zarpo VALUES ('006', 'Aube', 'O’Brien', NULL, NULL); INSERT INTO auteurs VALUES ('O’Brien')"
-            << 0 << QStringList{"Aucun défaut"};
+            << QStringList{"Aucun défaut"};
 
-        QTest::newRow("missing list") << "DROP TABLE melvi" << 1
+        QTest::newRow("missing list") << "DROP TABLE melvi"
                                       << QStringList{"La table « melvi » manque : Tabrix refuse d'ouvrir ce catalogue.",
                                                      "1 défaut trouvé."};
-        QTest::newRow("missing titres") << "DROP TABLE titres" << 1
-                                        << QStringList{"La table « titres » manque", "ancienne version"};
+        QTest::newRow("missing titres") << "DROP TABLE titres" << QStringList{"La table « titres » manque", "ancienne version"};
         QTest::newRow("missing link columns")
-            << "DROP TABLE trunda; CREATE TABLE trunda (ref TEXT, nom TEXT, auteur TEXT, url TEXT)" << 1
+            << "DROP TABLE trunda; CREATE TABLE trunda (ref TEXT, nom TEXT, auteur TEXT, url TEXT)"
             << QStringList{"la table « trunda » n'a pas les colonnes url et lien"};
 
         QTest::newRow("duplicate number")
-            << "DROP INDEX idx_ref_zarpo; INSERT INTO zarpo VALUES ('003', 'Autre trois', 'Zoé', NULL, NULL)" << 1
+            << "DROP INDEX idx_ref_zarpo; INSERT INTO zarpo VALUES ('003', 'Autre trois', 'Zoé', NULL, NULL)"
             << QStringList{"Zarpo : le numéro « 003 » est porté par 2 entrées (« Énigme 3 », « Autre trois »)."};
         QTest::newRow("numbers not on three digits")
             << "INSERT INTO titres (ref, nom, auteur) VALUES ('06', 'Énigme 06', 'Zoé'), ('0006', '', 'Zoé'), "
                "('00a', '', 'Zoé'), (' 6 ', '', 'Zoé'), ('000', '', 'Zoé')"
-            << 1
             << QStringList{"Vasquo (table titres) : le numéro « 06 » de l'entrée « Énigme 06 » n'est pas un numéro sur "
                            "trois chiffres de 001 à 999.",
                            "le numéro « 0006 »", "le numéro « 00a »", "le numéro «  6  »", "le numéro « 000 »"};
-        QTest::newRow("no number") << "INSERT INTO trunda (ref, nom, auteur) VALUES (NULL, 'Orpheline', 'Zoé')" << 1
+        QTest::newRow("no number") << "INSERT INTO trunda (ref, nom, auteur) VALUES (NULL, 'Orpheline', 'Zoé')"
                                    << QStringList{"Trunda : l'entrée « Orpheline » n'a pas de numéro."};
-        QTest::newRow("gap") << "DELETE FROM zarpo WHERE ref = '003'" << 1
+        QTest::newRow("gap") << "DELETE FROM zarpo WHERE ref = '003'"
                              << QStringList{"Zarpo : numéro manquant : 003.",
                                             "Zarpo : Tabrix refusera tout ajout : il attend le numéro 005"};
         QTest::newRow("apostrophes")
             << "UPDATE trunda SET auteur = 'L''Ours' WHERE ref IN ('002', '004'); INSERT INTO auteurs VALUES ('O''Neil')"
-            << 1
             << QStringList{"Trunda : l'auteur « L'Ours » contient une apostrophe (n° 002, 004)",
                            "Auteurs : « O'Neil » contient une apostrophe"};
 
-        QTest::newRow("damaged file") << "damaged" << 1 << QStringList{"endommagé"};
-        QTest::newRow("interrupted write") << "interrupted" << 1 << QStringList{"une écriture a été interrompue"};
-        QTest::newRow("old Access file") << "access" << 1 << QStringList{"base Access", "tabrix-admin import"};
-        QTest::newRow("not a catalogue") << "text" << 1 << QStringList{"n'est pas un catalogue Tabrix"};
-        QTest::newRow("missing file") << "missing" << 1 << QStringList{"introuvable"};
+        QTest::newRow("damaged file") << "damaged" << QStringList{"endommagé"};
+        QTest::newRow("interrupted write") << "interrupted" << QStringList{"une écriture a été interrompue"};
+        QTest::newRow("old Access file") << "access" << QStringList{"base Access", "tabrix-admin import"};
+        QTest::newRow("not a catalogue") << "text" << QStringList{"n'est pas un catalogue Tabrix"};
+        QTest::newRow("missing file") << "missing" << QStringList{"introuvable"};
     }
 
     void findsEachDefect()
     {
         QFETCH(QString, damage);
-        QFETCH(int, status);
         QFETCH(QStringList, said);
         ProgramDir dir;
         if (damage == "damaged") {
@@ -123,7 +116,7 @@ private slots:
 
         const ToolRun run = runAdmin({"check", dir.catalogue()});
         const QString output = run.out + run.err;
-        QVERIFY2(run.status == status, qPrintable(output));
+        QVERIFY2(run.status == (said.contains("Aucun défaut") ? 0 : 1), qPrintable(output)); // 1: some defect
         verifySaid(output, said);
         QVERIFY(folderContent(dir.path()) == before); // nothing written, nothing created beside it
     }

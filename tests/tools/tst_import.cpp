@@ -170,10 +170,7 @@ private slots:
         QCOMPARE(command, QStringLiteral("cd '%1/Catalogue d'\\''Hélène' && mv -n Tabrix.mdb Tabrix-access-2.mdb && "
                                          "./tabrix-admin import Tabrix-access-2.mdb Tabrix.mdb")
                               .arg(QDir(work.path()).absolutePath()));
-        QProcess shell;
-        shell.start("/bin/sh", {"-c", command});
-        QVERIFY(shell.waitForFinished(30000));
-        QVERIFY2(shell.exitCode() == 0, shell.readAllStandardError().constData());
+        QCOMPARE(QProcess::execute("/bin/sh", {"-c", command}), 0);
         QCOMPARE(fileBytes(dir.filePath("Tabrix-access-2.mdb")), fileBytes(legacyFixture()));
         QCOMPARE(fileBytes(dir.filePath("Tabrix-access.mdb")), QByteArray());
         const auto opened = startUp(dir.path(), services);

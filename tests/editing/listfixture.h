@@ -60,10 +60,8 @@ public:
         : category(category)
     {
         createEmptyCatalogue(dir.catalogue());
-        if (!entries.empty())
-            insertEntries(dir.catalogue(), category, entries);
-        if (!authors.isEmpty())
-            insertAuthors(dir.catalogue(), authors);
+        insertEntries(dir.catalogue(), category, entries);
+        insertAuthors(dir.catalogue(), authors);
         catalogue = openCatalogue(dir.catalogue());
         tab = std::make_unique<CategoryTab>(category);
         tab->writeHeader();

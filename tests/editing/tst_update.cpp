@@ -42,81 +42,76 @@ class UpdateTest : public QObject {
 private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
 
-    void update_data();
-    void update();
-};
+    void update_data()
+    {
+        QTest::addColumn<UpdateCase>("c");
 
-void UpdateTest::update_data()
-{
-    QTest::addColumn<UpdateCase>("c");
+        const QString none;
+        const QString notNumeric = QStringLiteral("Numéro de zarpo non numérique ou absent.");
+        const QString noName = QStringLiteral("Nom non renseigné.");
 
-    const QString none;
-    const QString notNumeric = QStringLiteral("Numéro de zarpo non numérique ou absent.");
-    const QString noName = QStringLiteral("Nom non renseigné.");
+        row("the clicked entry", {"005", "Nouveau nom", "Adèle", img, forum}, none, 5);
+        row("another number's entry", {"012", "Autre", "Bruno", img, forum}, none, 12);
+        row("apostrophe accepted", {"003", "Lieu", "O'Brien", img, forum}, none, 3, 1, 3);
+        row("cleared links", {"004", "Nom", "Zoé", "", ""}, none, 4, 2, 4);
+        row("accents and quotes", {"002", "L'Île « été »;", "D'Artagnan Œ", "https://i.fr/île.jpg", "\";DROP TABLE t;--"},
+            none, 2, 1, 2);
+        row("number of any length", {"0099", "Ancien", "Zoé", img, forum}, none, 10, 0, 1, 0, "0099");
+        // The grid was re-sorted: the row is looked up by its number.
+        row("sorted by name", {"007", "Renommé", "Zoé", "", ""}, none, 10, 0, 1, 1);
+        row("sorted by author", {"003", "Nom", "Zoé", "", ""}, none, 5, 3, 2, 2);
+        // Stored but not shown: no grid row changes.
+        row("entry missing from the grid", {"013", "Tardif", "Zoé", "", ""}, none, 0, 0, 4, 0, "013", true);
 
-    row("the clicked entry", {"005", "Nouveau nom", "Adèle", img, forum}, none, 5);
-    row("another number's entry", {"012", "Autre", "Bruno", img, forum}, none, 12);
-    row("apostrophe accepted", {"003", "Lieu", "O'Brien", img, forum}, none, 3, 1, 3);
-    row("cleared links", {"004", "Nom", "Zoé", "", ""}, none, 4, 2, 4);
-    row("links of blanks kept", {"004", "Nom", "Zoé", " ", "  "}, none, 4, 3, 4);
-    row("accents and quotes", {"002", "L'Île « été »;", "D'Artagnan Œ", "https://i.fr/île.jpg", "\";DROP TABLE t;--"},
-        none, 2, 1, 2);
-    row("number of any length", {"0099", "Ancien", "Zoé", img, forum}, none, 10, 0, 1, 0, "0099");
-    // The grid was re-sorted: the row is looked up by its number.
-    row("sorted by name", {"007", "Renommé", "Zoé", "", ""}, none, 10, 0, 1, 1);
-    row("sorted by author", {"003", "Nom", "Zoé", "", ""}, none, 5, 3, 2, 2);
-    // Stored but not shown: no grid row changes.
-    row("entry missing from the grid", {"013", "Tardif", "Zoé", "", ""}, none, 0, 0, 4, 0, "013", true);
-
-    row("unknown number", {"042", "Nom", "Zoé", "", ""}, "N° 042 inconnu.", 0);
-    row("no length test", {"12", "Nom", "Zoé", "", ""}, "N° 12 inconnu.", 0);
-    row("French 1,5 is a number", {"1,5", "Nom", "Zoé", "", ""}, "N° 1,5 inconnu.", 0, 0, 5, 0, "", false, "fr_FR");
-    row("name of blanks", {"005", "  ", "Zoé", "", ""}, noName, 0, 3);
-    row("empty author", {"005", "Nom", "", "", ""}, "Auteur non renseigné.", 0);
-    row("number before name and author", {}, notNumeric, 0);
-    row("name before author", {"005", "", "", "", ""}, noName, 0);
-}
-
-void UpdateTest::update()
-{
-    QFETCH(UpdateCase, c);
-    const Fields &typed = c.typed;
-
-    if (!c.locale.isEmpty())
-        QLocale::setDefault(QLocale(c.locale));
-    const Category &category = categories()[std::size_t(c.list)];
-    std::vector<Entry> entries = numberedEntries(12, {"Zoé", "Adèle", "Bruno"});
-    if (!c.extra.isEmpty() && !c.late)
-        entries.push_back(entry(c.extra, "Hérité", "Zoé"));
-    ListFixture f(category, entries, {"Zoé"}, SortColumn(c.shown));
-    if (c.late)
-        insertEntries(f.dir.catalogue(), category, {entry(c.extra, "Ajouté ailleurs", "Zoé")});
-    f.tab->grid->setCurrentCell(c.current, 0);
-    if (c.gridRow > 0)
-        QCOMPARE(f.tab->grid->text(c.gridRow, 0), typed.number); // the row this case means
-    Snapshot expected = f.snapshot();
-    f.type(typed);
-
-    const Outcome outcome = f.update();
-
-    QCOMPARE(f.tab->grid->row(), c.current);
-    if (c.message.isEmpty()) {
-        QCOMPARE(outcome, Outcome::Saved);
-        QVERIFY2(f.services.messages.isEmpty(), qPrintable(f.services.lastText()));
-        QCOMPARE(f.fields(), Fields{});
-        for (QStringList &r : expected.table)
-            if (r[0] == typed.number)
-                r = typed.stored();
-        if (c.gridRow > 0)
-            expected.grid[std::size_t(c.gridRow - 1)] = typed.stored().mid(0, 3);
-        QCOMPARE(f.reread(typed.number), typed.stored());
-    } else {
-        QCOMPARE(outcome, Outcome::Refused);
-        QCOMPARE(f.onlyMessage(MessageIcon::Exclamation), c.message);
-        QCOMPARE(f.fields(), typed);
+        row("unknown number", {"042", "Nom", "Zoé", "", ""}, "N° 042 inconnu.", 0);
+        row("French 1,5 is a number", {"1,5", "Nom", "Zoé", "", ""}, "N° 1,5 inconnu.", 0, 0, 5, 0, "", false, "fr_FR");
+        row("name of blanks", {"005", "  ", "Zoé", "", ""}, noName, 0, 3);
+        row("empty author", {"005", "Nom", "", "", ""}, "Auteur non renseigné.", 0);
+        row("number before name and author", {}, notNumeric, 0);
+        row("name before author", {"005", "", "", "", ""}, noName, 0);
     }
-    QVERIFY(f.snapshot() == expected); // new authors are never recorded by "MAJ"
-}
+
+    void update()
+    {
+        QFETCH(UpdateCase, c);
+        const Fields &typed = c.typed;
+
+        if (!c.locale.isEmpty())
+            QLocale::setDefault(QLocale(c.locale));
+        const Category &category = categories()[std::size_t(c.list)];
+        std::vector<Entry> entries = numberedEntries(12, {"Zoé", "Adèle", "Bruno"});
+        if (!c.extra.isEmpty() && !c.late)
+            entries.push_back(entry(c.extra, "Hérité", "Zoé"));
+        ListFixture f(category, entries, {"Zoé"}, SortColumn(c.shown));
+        if (c.late)
+            insertEntries(f.dir.catalogue(), category, {entry(c.extra, "Ajouté ailleurs", "Zoé")});
+        f.tab->grid->setCurrentCell(c.current, 0);
+        if (c.gridRow > 0)
+            QCOMPARE(f.tab->grid->text(c.gridRow, 0), typed.number); // the row this case means
+        Snapshot expected = f.snapshot();
+        f.type(typed);
+
+        const Outcome outcome = f.update();
+
+        QCOMPARE(f.tab->grid->row(), c.current);
+        if (c.message.isEmpty()) {
+            QCOMPARE(outcome, Outcome::Saved);
+            QVERIFY2(f.services.messages.isEmpty(), qPrintable(f.services.lastText()));
+            QCOMPARE(f.fields(), Fields{});
+            for (QStringList &r : expected.table)
+                if (r[0] == typed.number)
+                    r = typed.stored();
+            if (c.gridRow > 0)
+                expected.grid[std::size_t(c.gridRow - 1)] = typed.stored().mid(0, 3);
+            QCOMPARE(f.reread(typed.number), typed.stored());
+        } else {
+            QCOMPARE(outcome, Outcome::Refused);
+            QCOMPARE(f.onlyMessage(MessageIcon::Exclamation), c.message);
+            QCOMPARE(f.fields(), typed);
+        }
+        QVERIFY(f.snapshot() == expected); // new authors are never recorded by "MAJ"
+    }
+};
 
 QTEST_MAIN(UpdateTest)
 #include "tst_update.moc"

@@ -28,29 +28,25 @@ struct PictureProgram {
             window->show();
     }
 
-    MainForm &form() { return window->form(); }
     image::ImageWindow *imageWindow() { return image::imageWindowFor(window.get()); }
 
     // Fills the list's fields as a click on an entry would, then opens the
     // picture window on it.
-    image::ImageWindow *open(const Category &category, const QString &url,
-                             const QString &link = QStringLiteral("https://www.norvane.fr/t007"),
-                             const QString &ref = QStringLiteral("007"),
-                             const QString &name = QStringLiteral("Tour penchée"))
+    image::ImageWindow *open(const Category &category, const QString &url, const QString &link = "https://www.norvane.fr/t007",
+                             const QString &ref = "007", const QString &name = "Tour penchée")
     {
-        CategoryTab &tab = form().tab(category);
+        CategoryTab &tab = window->form().tab(category);
         tab.number->setText(ref);
         tab.name->setText(name);
         tab.url->setText(url);
         tab.link->setText(link);
-        image::openImageWindow(form(), window->context(), category);
+        image::openImageWindow(window->form(), window->context(), category);
         return image::existingImageWindow(window.get());
     }
 
     bool scratchFilesGone() const
     {
-        return !QFile::exists(dir.file(image::downloadedFileName()))
-               && !QFile::exists(dir.file(image::shrunkFileName()));
+        return !QFile::exists(dir.file(image::downloadedFileName())) && !QFile::exists(dir.file(image::shrunkFileName()));
     }
 
     void writeScratchFiles() const
@@ -67,9 +63,6 @@ struct PictureProgram {
     std::unique_ptr<MainWindow> window;
 };
 
-inline bool hasPicture(const QLabel *label)
-{
-    return !label->pixmap().isNull();
-}
+inline bool hasPicture(const QLabel *label) { return !label->pixmap().isNull(); }
 
 } // namespace tabrix::test

@@ -1,7 +1,8 @@
 #pragma once
 
 // A loopback HTTP/1.1 server for the picture window's tests: each path gets
-// a fixed answer, anything else a 404.
+// a fixed status and body, anything else a 404. (The window judges a body by
+// its bytes, never by its declared type.)
 
 #include <QBuffer>
 #include <QByteArray>
@@ -14,17 +15,12 @@
 #include <QTcpSocket>
 
 #include <functional>
+#include <utility>
 
 namespace tabrix::test {
 
 class PictureServer {
 public:
-    struct Response {
-        int status = 200;
-        QByteArray contentType = "image/jpeg";
-        QByteArray body;
-    };
-
     PictureServer()
     {
         m_server.listen(QHostAddress::LocalHost, 0);
@@ -37,15 +33,12 @@ public:
     }
 
     bool isListening() const { return m_server.isListening(); }
-    void serve(const QString &path, Response response) { m_responses.insert(path, std::move(response)); }
-    QString url(const QString &path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
-    }
+    void serve(const QString &path, const QByteArray &body, int status = 200) { m_responses.insert(path, {status, body}); }
+    QString url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path); }
     // Paths asked for so far, in order.
     QStringList requests;
     // Runs when a request has arrived, before it is answered.
-    std::function<void(const QString &path)> onRequest;
+    std::function<void()> onRequest;
 
     // A port on which nothing listens.
     static quint16 closedPort()
@@ -67,19 +60,18 @@ private:
         requests.append(path);
         QPointer<QTcpSocket> guard(socket);
         if (onRequest)
-            onRequest(path);
+            onRequest();
         if (!guard || guard->state() != QAbstractSocket::ConnectedState)
             return;
 
-        const Response response = m_responses.value(path, Response{404, "text/html", "<html>Introuvable</html>"});
-        socket->write("HTTP/1.1 " + QByteArray::number(response.status) + " OK\r\nContent-Type: "
-                      + response.contentType + "\r\nContent-Length: " + QByteArray::number(response.body.size())
-                      + "\r\nConnection: close\r\n\r\n" + response.body);
+        const auto [status, body] = m_responses.value(path, {404, "<html>Introuvable</html>"});
+        socket->write("HTTP/1.1 " + QByteArray::number(status) + " OK\r\nContent-Length: "
+                      + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
 
     QTcpServer m_server;
-    QHash<QString, Response> m_responses;
+    QHash<QString, std::pair<int, QByteArray>> m_responses;
     QHash<QTcpSocket *, QByteArray> m_pending;
 };
 

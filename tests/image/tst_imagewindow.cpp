@@ -15,10 +15,7 @@ namespace {
 struct QuitWatcher : QObject {
     QuitWatcher() { qApp->installEventFilter(this); }
     ~QuitWatcher() override { qApp->removeEventFilter(this); }
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        return watched == qApp && event->type() == QEvent::Quit && ++quits;
-    }
+    bool eventFilter(QObject *o, QEvent *e) override { return o == qApp && e->type() == QEvent::Quit && ++quits; }
     int quits = 0;
 };
 
@@ -44,152 +41,136 @@ private slots:
         QVERIFY(program->window);
     }
     void cleanup() { program.reset(); }
-    void controls_data();
-    void controls();
-    void opening_data();
-    void opening();
-    void closingGivesBackTheMainWindow();
-    void reopeningStartsAfresh();
+
+    void controls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QRect>("twips");
+
+        QTest::newRow("Picture1") << "Picture1" << "QLabel" << "" << QRect(120, 180, 12435, 6915);
+        QTest::newRow("bt_lien") << "bt_lien" << "QPushButton" << "Afficher" << QRect(360, 7320, 1095, 375);
+        QTest::newRow("Label1") << "Label1" << "QLabel" << "Ref : " << QRect(180, 7920, 555, 240);
+        QTest::newRow("lbl_ref") << "lbl_ref" << "QLineEdit" << "Text1" << QRect(840, 7860, 675, 345);
+        QTest::newRow("Label2") << "Label2" << "QLabel" << "Nom :" << QRect(1860, 7920, 615, 240);
+        QTest::newRow("lbl_nom") << "lbl_nom" << "QLineEdit" << "Text1" << QRect(2640, 7860, 3495, 405);
+        QTest::newRow("txt_lien") << "txt_lien" << "QLineEdit" << "" << QRect(6480, 7860, 6015, 435);
+        QTest::newRow("Label3") << "Label3" << "QLabel" << "Lien Norvane" << QRect(1020, 8520, 1335, 240);
+        QTest::newRow("txt_lien_nrv") << "txt_lien_nrv" << "QLineEdit" << "" << QRect(2640, 8400, 6015, 435);
+    }
+
+    void controls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        QFETCH(QRect, twips);
+
+        QWidget *window = program->imageWindow();
+        QCOMPARE(window->objectName(), QStringLiteral("Form_img"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("VRM - Image"));
+        QCOMPARE(window->size(), QSize(pixels(12735), pixels(9030)));
+
+        auto *control = window->findChild<QWidget *>(name);
+        QVERIFY(control);
+        QCOMPARE(control->metaObject()->className(), kind);
+        QCOMPARE(control->property("text").toString(), text);
+        QCOMPARE(control->geometry(),
+                 QRect(pixels(twips.x()), pixels(twips.y()), pixels(twips.width()), pixels(twips.height())));
+        // The button is never shown, so the display runs once per opening.
+        QCOMPARE(control->isHidden(), name == "bt_lien");
+    }
+
+    void opening_data()
+    {
+        QTest::addColumn<Opening>("c");
+
+        using I = MessageIcon;
+        QTest::newRow("zarpo, empty") << Opening{0, "", "URL non spécifiée.", I::Exclamation};
+        QTest::newRow("melvi, not available") << Opening{1, notAvailable(), "URL invalide.", I::None};
+        QTest::newRow("trunda, gif") << Opening{2, "http://127.0.0.1:1/z.gif", "Format GIF non supporté. ", I::Critical};
+        QTest::newRow("titres, webp") << Opening{3, "http://127.0.0.1:1/z.webp", "Extension invalide.", I::None};
+        // Nothing listens on the link's port: the window opens all the same.
+        const QString closed = QStringLiteral("http://127.0.0.1:%1/z.jpg").arg(PictureServer::closedPort());
+        QTest::newRow("zarpo, closed port")
+            << Opening{0, closed, "", I::None, "Image non téléchargée : connexion refusée."};
+    }
+
+    void opening()
+    {
+        QFETCH(Opening, c);
+        const Category &category = categories()[std::size_t(c.list)];
+        const QString forum = "https://www.norvane.fr/t" + category.table;
+
+        program->writeScratchFiles();
+        bool openMeanwhile = false;
+        program->services.onMessage = [&](const RecordingServices::Message &) {
+            openMeanwhile = program->imageWindow()->isVisible();
+        };
+        image::ImageWindow *window = program->open(category, c.link, forum, "042", "Clocher");
+
+        QCOMPARE(program->services.messages.size(), c.message.isEmpty() ? 0 : 1);
+        if (!c.message.isEmpty()) {
+            QCOMPARE(program->services.messages.first().text, c.message);
+            QCOMPARE(program->services.messages.first().icon, c.icon);
+            QVERIFY(openMeanwhile);
+        }
+        // The window stays open, without a picture, its boxes filled.
+        QVERIFY(window->isVisible());
+        QVERIFY(!program->window->isVisible());
+        QVERIFY(!hasPicture(window->picture));
+        QCOMPARE(window->picture->text(), c.notice);
+        QCOMPARE(window->ref->text(), QStringLiteral("042"));
+        QCOMPARE(window->name->text(), QStringLiteral("Clocher"));
+        QCOMPARE(window->link->text(), c.link);
+        QCOMPARE(window->forumLink->text(), forum);
+        QVERIFY(program->scratchFilesGone());
+    }
+
+    void closingGivesBackTheMainWindow()
+    {
+        // The program's own event loop runs, as it does for the user: closing
+        // the last visible window would end it.
+        QuitWatcher watcher;
+        const bool quitOnLast = QGuiApplication::quitOnLastWindowClosed();
+        QGuiApplication::setQuitOnLastWindowClosed(true);
+        // Twice: opened and closed again, the same window comes back.
+        image::ImageWindow *const window = program->imageWindow();
+        for (const Category *category : {&melvi(), &titres()}) {
+            QCOMPARE(program->open(*category, QString()), window);
+            QVERIFY(window->isVisible() && !program->window->isVisible());
+            QTimer::singleShot(0, window, [window] {
+                window->close();
+                QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            });
+            QCoreApplication::exec();
+            QVERIFY(!window->isVisible() && program->window->isVisible());
+            QCOMPARE(watcher.quits, 0);
+        }
+        QGuiApplication::setQuitOnLastWindowClosed(quitOnLast);
+    }
+
+    void reopeningStartsAfresh()
+    {
+        PictureServer server;
+        server.serve("/z.jpg", encodedPicture(900, 500, "JPG"));
+        image::ImageWindow *window = program->open(zarpo(), server.url("/z.jpg"));
+        QVERIFY2(hasPicture(window->picture), qPrintable(window->picture->text()));
+        window->close();
+
+        // A refused link: the picture of the previous opening is gone.
+        program->open(trunda(), QStringLiteral("http://127.0.0.1:1/t.gif"), QString(), "011", "Pont");
+        QVERIFY(!hasPicture(window->picture));
+        QCOMPARE(window->picture->geometry(), QRect(8, 12, pixels(12435), pixels(6915)));
+        QCOMPARE(window->ref->text(), QStringLiteral("011"));
+        QCOMPARE(window->name->text(), QStringLiteral("Pont"));
+        QVERIFY(window->forumLink->text().isEmpty());
+    }
 
 private:
     std::unique_ptr<PictureProgram> program;
 };
-
-void ImageWindowTest::controls_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("twips");
-
-    QTest::newRow("Picture1") << "Picture1" << "QLabel" << "" << QRect(120, 180, 12435, 6915);
-    QTest::newRow("bt_lien") << "bt_lien" << "QPushButton" << "Afficher" << QRect(360, 7320, 1095, 375);
-    QTest::newRow("Label1") << "Label1" << "QLabel" << "Ref : " << QRect(180, 7920, 555, 240);
-    QTest::newRow("lbl_ref") << "lbl_ref" << "QLineEdit" << "Text1" << QRect(840, 7860, 675, 345);
-    QTest::newRow("Label2") << "Label2" << "QLabel" << "Nom :" << QRect(1860, 7920, 615, 240);
-    QTest::newRow("lbl_nom") << "lbl_nom" << "QLineEdit" << "Text1" << QRect(2640, 7860, 3495, 405);
-    QTest::newRow("txt_lien") << "txt_lien" << "QLineEdit" << "" << QRect(6480, 7860, 6015, 435);
-    QTest::newRow("Label3") << "Label3" << "QLabel" << "Lien Norvane" << QRect(1020, 8520, 1335, 240);
-    QTest::newRow("txt_lien_nrv") << "txt_lien_nrv" << "QLineEdit" << "" << QRect(2640, 8400, 6015, 435);
-}
-
-void ImageWindowTest::controls()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, kind);
-    QFETCH(QString, text);
-    QFETCH(QRect, twips);
-
-    QWidget *window = program->imageWindow();
-    QCOMPARE(window->objectName(), QStringLiteral("Form_img"));
-    QCOMPARE(window->windowTitle(), QStringLiteral("VRM - Image"));
-    QCOMPARE(window->size(), QSize(pixels(12735), pixels(9030)));
-
-    auto *control = window->findChild<QWidget *>(name);
-    QVERIFY(control);
-    QCOMPARE(control->metaObject()->className(), kind);
-    QCOMPARE(control->property("text").toString(), text);
-    QCOMPARE(control->geometry(),
-             QRect(pixels(twips.x()), pixels(twips.y()), pixels(twips.width()), pixels(twips.height())));
-    // The button is never shown, so the display runs once per opening.
-    QCOMPARE(control->isHidden(), name == "bt_lien");
-}
-
-void ImageWindowTest::opening_data()
-{
-    QTest::addColumn<Opening>("c");
-
-    using I = MessageIcon;
-    QTest::newRow("zarpo, empty") << Opening{0, "", "URL non spécifiée.", I::Exclamation};
-    QTest::newRow("melvi, not available") << Opening{1, notAvailable(), "URL invalide.", I::None};
-    QTest::newRow("trunda, gif") << Opening{2, "http://127.0.0.1:1/z.gif", "Format GIF non supporté. ", I::Critical};
-    QTest::newRow("titres, webp") << Opening{3, "http://127.0.0.1:1/z.webp", "Extension invalide.", I::None};
-    // Nothing listens on the link's port: the window opens all the same.
-    const QString closed = QStringLiteral("http://127.0.0.1:%1/z.jpg").arg(PictureServer::closedPort());
-    QTest::newRow("zarpo, closed port")
-        << Opening{0, closed, "", I::None, "Image non téléchargée : connexion refusée."};
-}
-
-void ImageWindowTest::opening()
-{
-    QFETCH(Opening, c);
-    const QString &link = c.link, &message = c.message, &notice = c.notice;
-    const Category &category = categories()[std::size_t(c.list)];
-    const QString forum = "https://www.norvane.fr/t" + category.table;
-
-    program->writeScratchFiles();
-    bool openMeanwhile = false;
-    program->services.onMessage = [&](const RecordingServices::Message &) {
-        openMeanwhile = program->imageWindow()->isVisible();
-    };
-    image::ImageWindow *window = program->open(category, link, forum, "042", "Clocher");
-
-    QCOMPARE(program->services.messages.size(), message.isEmpty() ? 0 : 1);
-    if (!message.isEmpty()) {
-        QCOMPARE(program->services.messages.first().text, message);
-        QCOMPARE(program->services.messages.first().icon, c.icon);
-        QVERIFY(openMeanwhile);
-    }
-    // The window stays open, without a picture, its boxes filled.
-    QVERIFY(window->isVisible());
-    QVERIFY(!program->window->isVisible());
-    QVERIFY(!hasPicture(window->picture));
-    QCOMPARE(window->picture->text(), notice);
-    QCOMPARE(window->ref->text(), QStringLiteral("042"));
-    QCOMPARE(window->name->text(), QStringLiteral("Clocher"));
-    QCOMPARE(window->link->text(), link);
-    QCOMPARE(window->forumLink->text(), forum);
-    QVERIFY(window->showButton->isHidden());
-    QVERIFY(program->scratchFilesGone());
-}
-
-void ImageWindowTest::closingGivesBackTheMainWindow()
-{
-    // The program's own event loop runs, as it does for the user: closing
-    // the last visible window would end it.
-    QuitWatcher watcher;
-    const bool quitOnLast = QGuiApplication::quitOnLastWindowClosed();
-    QGuiApplication::setQuitOnLastWindowClosed(true);
-    auto closeInEventLoop = [](QWidget *window) {
-        QTimer::singleShot(0, window, [window] {
-            window->close();
-            QTimer::singleShot(0, window, [] { QCoreApplication::exit(0); });
-        });
-        QCoreApplication::exec();
-    };
-
-    // Twice: opened and closed again, the same window comes back.
-    image::ImageWindow *first = nullptr;
-    for (const Category *category : {&melvi(), &titres()}) {
-        image::ImageWindow *window = program->open(*category, QString());
-        QCOMPARE(window, first ? first : window);
-        first = window;
-        QVERIFY(window->isVisible());
-        QVERIFY(!program->window->isVisible());
-        closeInEventLoop(window);
-        QVERIFY(!window->isVisible());
-        QVERIFY(program->window->isVisible());
-        QCOMPARE(watcher.quits, 0);
-    }
-    QGuiApplication::setQuitOnLastWindowClosed(quitOnLast);
-}
-
-void ImageWindowTest::reopeningStartsAfresh()
-{
-    PictureServer server;
-    server.serve("/z.jpg", {200, "image/jpeg", encodedPicture(900, 500, "JPG")});
-    image::ImageWindow *window = program->open(zarpo(), server.url("/z.jpg"));
-    QVERIFY2(hasPicture(window->picture), qPrintable(window->picture->text()));
-    window->close();
-
-    // A refused link: the picture of the previous opening is gone.
-    program->open(trunda(), QStringLiteral("http://127.0.0.1:1/t.gif"), QString(), "011", "Pont");
-    QVERIFY(!hasPicture(window->picture));
-    QCOMPARE(window->picture->geometry(), QRect(8, 12, pixels(12435), pixels(6915)));
-    QCOMPARE(window->ref->text(), QStringLiteral("011"));
-    QCOMPARE(window->name->text(), QStringLiteral("Pont"));
-    QVERIFY(window->forumLink->text().isEmpty());
-}
 
 QTEST_MAIN(ImageWindowTest)
 #include "tst_imagewindow.moc"

@@ -24,8 +24,7 @@ inline ToolRun runAdmin(const QStringList &arguments)
     QProcess process;
     process.start(QStringLiteral(TABRIX_ADMIN_PATH), arguments);
     const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
-    if (!ended)
-        process.kill();
+    process.kill(); // does nothing once ended
     return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
 }
@@ -68,16 +67,6 @@ inline void verifySaid(const QString &output, const QStringList &texts)
 {
     for (const QString &text : texts)
         QVERIFY2(output.contains(text), qPrintable("« " + text + " » not in:\n" + output));
-}
-
-// Puts at `path` a source no command may accept: "missing" (nothing),
-// "access" (the old Access catalogue) or "text" (a CSV file).
-inline void writeUnusable(const QString &kind, const QString &path)
-{
-    if (kind == QLatin1String("access"))
-        writeBytes(path, fileBytes(legacyFixture()));
-    else if (kind == QLatin1String("text"))
-        writeBytes(path, "ref;nom\n001;x\n");
 }
 
 } // namespace tabrix::test

@@ -8,9 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libsqlite3-dev sqlite3
   imagemagick xvfb xauth
   mdbtools-dev libglib2.0-dev
-  desktop-file-utils
-  clang libclang-rt-14-dev
-  libbenchmark-dev
+  desktop-file-utils dpkg-dev file
 )
 
 missing=()

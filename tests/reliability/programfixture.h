@@ -10,28 +10,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
-
-#include <memory>
-#include <vector>
 
 namespace tabrix::test {
 
 constexpr int fixtureEntries = 12;
 
-// What the five edit fields of a tab hold.
-struct Fields {
-    QString number, name, author, url, link;
-    bool operator==(const Fields &) const = default;
-};
-
-inline char *toString(const Fields &f)
-{
-    return QTest::toString(QStringLiteral("[%1|%2|%3|%4|%5]").arg(f.number, f.name, f.author, f.url, f.link));
-}
-
-class ProgramFixture {
-public:
+struct ProgramFixture {
     ProgramFixture()
     {
         createEmptyCatalogue(dir.catalogue());
@@ -40,7 +24,7 @@ public:
         insertAuthors(dir.catalogue(), {"Zoé", "Adèle"});
     }
 
-    // Starts the program; false (with the message in `services`) when it refused.
+    // False, with the message in `services`, when start-up refused.
     bool start()
     {
         window = startProgram(dir, services);
@@ -49,24 +33,34 @@ public:
 
     CategoryTab &tab(const Category &category) { return window->form().tab(category); }
 
-    void type(const Category &category, const Fields &f)
+    // The edit fields: number, name, author, image link, forum link.
+    void type(const Category &category, const QStringList &f)
     {
         CategoryTab &t = tab(category);
-        t.number->setText(f.number);
-        t.name->setText(f.name);
-        t.setAuthorText(f.author);
-        t.url->setText(f.url);
-        t.link->setText(f.link);
+        t.number->setText(f[0]);
+        t.name->setText(f[1]);
+        t.setAuthorText(f[2]);
+        t.url->setText(f[3]);
+        t.link->setText(f[4]);
     }
-
-    Fields fields(const Category &category)
+    QStringList fields(const Category &category)
     {
         CategoryTab &t = tab(category);
         return {t.number->text(), t.name->text(), t.authorText(), t.url->text(), t.link->text()};
     }
 
-    void pressAdd(const Category &category) { button(category.addButton())->click(); }
-    void pressUpdate(const Category &category) { button(category.updateButton())->click(); }
+    // Presses "MAJ" or "Ajouter".
+    void press(const Category &category, bool update)
+    {
+        (update ? tab(category).updateButton : tab(category).addButton)->click();
+    }
+
+    // The single message shown, or how many there were.
+    QString onlyMessage() const
+    {
+        return services.messages.size() == 1 ? services.messages[0].text
+                                             : QStringLiteral("%1 messages").arg(services.messages.size());
+    }
 
     // Every row of the grid, header included, as shown.
     std::vector<QStringList> grid(const Category &category)
@@ -78,30 +72,20 @@ public:
         return rows;
     }
 
-    // Every table of the file, in stored order.
+    // The four lists, the authors and the schema, as the file holds them.
     std::vector<std::vector<QStringList>> tables() const
     {
         std::vector<std::vector<QStringList>> all;
         for (const Category &category : categories())
             all.push_back(tableRows(dir.catalogue(), category.table));
         all.push_back(tableRows(dir.catalogue(), QStringLiteral("auteurs")));
+        all.push_back(tableRows(dir.catalogue(), QStringLiteral("sqlite_master")));
         return all;
     }
 
     ProgramDir dir;
     RecordingServices services;
     std::unique_ptr<MainWindow> window;
-
-private:
-    QPushButton *button(const QString &name)
-    {
-        auto *b = window->findChild<QPushButton *>(name);
-        if (!b)
-            qFatal("no button %s", qPrintable(name));
-        return b;
-    }
 };
 
 } // namespace tabrix::test
-
-Q_DECLARE_METATYPE(tabrix::test::Fields)

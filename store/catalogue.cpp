@@ -1,5 +1,6 @@
 #include "store/catalogue.h"
 
+#include "store/filekind.h"
 #include "store/french.h"
 
 #include <QDir>
@@ -30,11 +31,6 @@ Catalogue::OpenFailure failure(Catalogue::Problem problem, QString message)
     return Catalogue::OpenFailure{problem, std::move(message)};
 }
 
-bool isAccessHeader(const QByteArray &head)
-{
-    const QByteArray signature = head.mid(4, 15);
-    return signature == "Standard Jet DB" || signature == "Standard ACE DB";
-}
 
 // A word for a POSIX shell: as it stands when it is plain, else in single quotes.
 QString shellWord(const QString &word)
@@ -121,23 +117,23 @@ Catalogue::Opened Catalogue::open(const QString &path)
 {
     const QString shown = shownPath(path);
     const QFileInfo info(path);
-    if (!info.exists())
+    switch (inspectFile(path)) {
+    case FileKind::Missing:
         return failure(Problem::Missing, QStringLiteral("Le catalogue « %1 » est introuvable.").arg(shown));
-    if (info.isDir())
+    case FileKind::Directory:
         return failure(Problem::NotCatalogue,
                        QStringLiteral("« %1 » est un dossier, pas un catalogue.").arg(shown));
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    case FileKind::Unreadable:
         return failure(Problem::Unreadable,
                        QStringLiteral("Le catalogue « %1 » ne peut pas être lu : accès refusé.").arg(shown));
-    const QByteArray head = file.read(100);
-    file.close();
-    if (isAccessHeader(head))
+    case FileKind::Access:
         return failure(Problem::AccessFile, accessFileMessage(path));
-    if (!head.startsWith(QByteArray("SQLite format 3\0", 16)))
+    case FileKind::Other:
         return failure(Problem::NotCatalogue,
                        QStringLiteral("Le fichier « %1 » n'est pas un catalogue Tabrix.").arg(shown));
+    case FileKind::Sqlite:
+        break;
+    }
 
     // Writing needs the file and, for the journal that makes every change
     // all or nothing, its folder. When either cannot be written the

@@ -1,5 +1,6 @@
 #include "tools/admin/catalogfile.h"
 
+#include "store/filekind.h"
 #include "store/sqlite.h"
 
 #include <QDir>
@@ -65,11 +66,6 @@ void syncFolder(const QString &folder)
     }
 }
 
-bool isAccessHeader(const QByteArray &head)
-{
-    const QByteArray signature = head.mid(4, 15);
-    return signature == "Standard Jet DB" || signature == "Standard ACE DB";
-}
 
 } // namespace
 
@@ -122,22 +118,22 @@ QString sqliteText(sqlite3 *db, int code)
 
 Result<Connection> openCatalogueFile(const QString &path, Access access)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    switch (inspectFile(path)) {
+    case FileKind::Missing:
         return Failure{QStringLiteral("Le catalogue « %1 » est introuvable.").arg(shown(path))};
-    if (info.isDir())
+    case FileKind::Directory:
         return Failure{QStringLiteral("« %1 » est un dossier, pas un catalogue.").arg(shown(path))};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    case FileKind::Unreadable:
         return Failure{QStringLiteral("Le catalogue « %1 » ne peut pas être lu : accès refusé.").arg(shown(path))};
-    const QByteArray head = file.read(100);
-    file.close();
-    if (isAccessHeader(head))
+    case FileKind::Access:
         return Failure{QStringLiteral("Le fichier « %1 » est une base Access de l'ancien programme : convertissez-la "
                                       "d'abord avec « tabrix-admin import ».")
                            .arg(shown(path))};
-    if (!head.startsWith(QByteArray("SQLite format 3\0", 16)))
+    case FileKind::Other:
         return Failure{QStringLiteral("Le fichier « %1 » n'est pas un catalogue Tabrix.").arg(shown(path))};
+    case FileKind::Sqlite:
+        break;
+    }
 
     const QByteArray name = QFile::encodeName(path);
     sqlite3 *db = nullptr;

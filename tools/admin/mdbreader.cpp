@@ -1,5 +1,7 @@
 #include "tools/admin/mdbreader.h"
 
+#include "store/filekind.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -128,33 +130,24 @@ Result<SourceTable> readTable(MdbHandle *mdb, MdbCatalogEntry *entry)
 
 } // namespace
 
-bool looksLikeAccess(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray signature = file.read(19).mid(4, 15);
-    return signature == "Standard Jet DB" || signature == "Standard ACE DB";
-}
-
 Result<AccessFile> readAccessFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    switch (inspectFile(path)) {
+    case FileKind::Missing:
         return Failure{QStringLiteral("Le fichier « %1 » est introuvable.").arg(shown(path))};
-    if (info.isDir())
+    case FileKind::Directory:
         return Failure{QStringLiteral("« %1 » est un dossier, pas une base Access.").arg(shown(path))};
-    QFile probe(path);
-    if (!probe.open(QIODevice::ReadOnly))
+    case FileKind::Unreadable:
         return Failure{QStringLiteral("Le fichier « %1 » ne peut pas être lu : accès refusé.").arg(shown(path))};
-    const QByteArray head = probe.read(100);
-    probe.close();
-    if (head.startsWith(QByteArray("SQLite format 3\0", 16)))
+    case FileKind::Sqlite:
         return Failure{QStringLiteral("Le fichier « %1 » n'est pas une base Access : il est déjà au format de "
                                       "Tabrix, il n'y a rien à convertir.")
                            .arg(shown(path))};
-    if (!looksLikeAccess(path))
+    case FileKind::Other:
         return Failure{QStringLiteral("Le fichier « %1 » n'est pas une base Access.").arg(shown(path))};
+    case FileKind::Access:
+        break;
+    }
 
     // Texts come out in UTF-8; libmdb reads this when the file is opened.
     setenv("MDBICONV", "UTF-8", 1);

@@ -15,9 +15,6 @@ struct AccessFile {
     std::vector<SourceTable> tables;
 };
 
-// Whether the file starts like an Access database.
-bool looksLikeAccess(const QString &path);
-
 // Reads every user table of an Access file, rows in stored order, texts in
 // full and exact; a field with no value reads as nullopt, an empty text as
 // an empty text. A French message when the file cannot be read.

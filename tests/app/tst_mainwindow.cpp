@@ -231,10 +231,6 @@ private slots:
                                << QStringList{"zarpo", "no_zarpo", "nom_zarpo", "list_zarpo", "url_zarpo",
                                               "url_zarpo_nrv", "bt_add_zarpo", "bt_maj_zarpo", "bt_zarpo_haut",
                                               "bt_zarpo_bas", "chk_img_zarpo", "win_zarpo", "web_zarpo", "nrv_zarpo"};
-        QTest::newRow("Melvi") << 1
-                               << QStringList{"melvi", "no_melvi", "nom_melvi", "list_melvi", "url_melvi",
-                                              "url_melvi_nrv", "bt_add_melvi", "bt_maj_melvi", "bt_melvi_bas",
-                                              "bt_melvi_haut", "chk_img_melvi", "win_melvi", "web_melvi", "nrv_melvi"};
         QTest::newRow("Recherche") << 3
                                    << QStringList{"opt_zarpo", "opt_melvi", "opt_Trunda", "opt_titres", "cherche",
                                                   "bt_search", "grille_search", "bt_last"};

@@ -148,10 +148,8 @@ void GridTest::scrollButtons()
         tab.number->setText(QStringLiteral("001"));
         for (QPushButton *button : {down, up, down})
             QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(grid.rows(), 1);
-        QCOMPARE(grid.topRow(), 0);
+        QCOMPARE((QList<int>{grid.rows(), grid.topRow(), grid.row()}), (QList<int>{1, 0, 0}));
         QCOMPARE(grid.text(0, 2), QStringLiteral(" Auteur"));
-        QCOMPARE(grid.row(), 0);
         QCOMPARE(fields(tab), (QStringList{"001", "", "", "", ""}));
         QVERIFY(running.services.messages.isEmpty());
         return;
@@ -172,7 +170,6 @@ void GridTest::scrollButtons()
 
     QTest::mouseClick(up, Qt::LeftButton);
     QCOMPARE(grid.topRow(), 1);
-    QVERIFY(rowInView(grid, 1));
     QVERIFY(!rowInView(grid, 80));
     QTest::mouseClick(down, Qt::LeftButton);
     QVERIFY(rowInView(grid, 80));

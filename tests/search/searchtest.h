@@ -8,10 +8,8 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QList>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStringList>
 #include <QToolButton>
 #include <QTest>
 
@@ -30,15 +28,6 @@ struct Program {
         window = startProgram(dir, services);
     }
     MainForm &form() { return window->form(); }
-
-    // Shows the window and waits until it is active, so that keys reach it
-    // and grids have their real size.
-    bool showActive()
-    {
-        window->show();
-        window->activateWindow();
-        return QTest::qWaitForWindowActive(window.get());
-    }
 
     // Chooses the list on the "Recherche" tab and searches it for `criterion`.
     void search(const Category &category, const QString &criterion)
@@ -81,14 +70,11 @@ inline int rowOf(const Grid &grid, const QString &number)
 inline QStringList paintedCells(const Grid &grid)
 {
     QStringList cells;
-    for (int row = 0; row < grid.rows(); ++row) {
-        for (int column = 0; column < grid.columns(); ++column) {
-            const QColor colour = grid.cellBackground(row, column);
-            if (colour.isValid())
+    for (int row = 0; row < grid.rows(); ++row)
+        for (int column = 0; column < grid.columns(); ++column)
+            if (const QColor colour = grid.cellBackground(row, column); colour.isValid())
                 cells << QStringLiteral("%1:%2%3").arg(row).arg(column).arg(
                     colour == Qt::yellow ? "y" : colour == Qt::white ? "w" : colour.name());
-        }
-    }
     return cells;
 }
 
@@ -96,11 +82,9 @@ inline QStringList paintedCells(const Grid &grid)
 inline void fillAllFields(MainForm &form)
 {
     for (CategoryTab *tab : form.tabs) {
-        tab->number->setText(QStringLiteral("042"));
-        tab->name->setText(QStringLiteral("Quelque part"));
+        for (QLineEdit *field : {tab->number, tab->name, tab->url, tab->link})
+            field->setText(QStringLiteral("042"));
         tab->setAuthorText(QStringLiteral("Zoé"));
-        tab->url->setText(QStringLiteral("https://images.norvane.fr/42.jpg"));
-        tab->link->setText(QStringLiteral("https://www.norvane.fr/t42"));
     }
 }
 

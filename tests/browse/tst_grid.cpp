@@ -55,8 +55,7 @@ void GridTest::headerSortsByColumn()
     const QStringList heads[] = {{"001", "002", "003", "004", "005", "006"}, {"Abricot", "Echo", "école", "Fable"},
                                  {"anna", "Bruno", "emile", "Éric"}};
     const QStringList tails[] = {{}, {"Zoé", "zoe"}, {"zoe", "Zoé"}};
-    const QStringList &head = heads[column];
-    const QStringList &equalTail = tails[column];
+    const QStringList &head = heads[column], &equalTail = tails[column];
     const Category &category = categories()[std::size_t(list)];
     Running running(category, mixedEntries());
     QVERIFY(running.ok);
@@ -75,8 +74,7 @@ void GridTest::headerSortsByColumn()
     const QStringList texts = columnTexts(grid, column);
     QCOMPARE(texts.size(), head.size() + equalTail.size());
     QCOMPARE(texts.mid(0, head.size()), head);
-    QCOMPARE(QSet<QString>(texts.begin() + head.size(), texts.end()),
-             QSet<QString>(equalTail.begin(), equalTail.end()));
+    QCOMPARE(QSet<QString>(texts.begin() + head.size(), texts.end()), QSet<QString>(equalTail.begin(), equalTail.end()));
     // Always ascending: the same header again changes nothing.
     clickHeader(grid, column);
     QCOMPARE(columnTexts(grid, column), texts);
@@ -98,7 +96,6 @@ void GridTest::sortShowsEndAndKeepsCurrentEntry()
     Running running(zarpo(), numberedEntries(60, {"Zoé", "anna", "Bruno"}));
     QVERIFY(running.ok);
     Grid &grid = *running.tab(zarpo()).grid;
-    QVERIFY(!rowInView(grid, 1));
     browse::showTop(running.tab(zarpo()));
     clickCell(grid, 3, 0);
     QCOMPARE(grid.row(), 3);

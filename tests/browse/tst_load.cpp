@@ -131,8 +131,8 @@ void LoadTest::clickOpensWhatOptionsSay()
     CategoryTab &tab = running.tab(category);
     tab.showCheck->setChecked(c.show);
     (c.option == "web" ? tab.webOption : c.option == "norvane" ? tab.forumOption : tab.windowOption)->setChecked(true);
-    tab.url->setText(QStringLiteral("https://images.norvane.fr/ancien.jpg"));
-    tab.link->setText(QStringLiteral("https://www.norvane.fr/ancien"));
+    for (QLineEdit *box : {tab.url, tab.link}) // left from an earlier entry
+        box->setText(QStringLiteral("https://www.norvane.fr/ancien"));
     if (c.url == gone)
         execute(running.dir.catalogue(), QStringLiteral("DELETE FROM %1 WHERE ref = '002'").arg(c.table));
 

@@ -38,12 +38,16 @@ install(CODE "
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "tabrix")
 set(CPACK_PACKAGE_VENDOR "Tabrix")
-set(CPACK_PACKAGE_CONTACT "Tabrix <tabrix@localhost>")
+set(TABRIX_MAINTAINER "Les développeurs de Tabrix <tabrix@example.org>" CACHE STRING
+    "Maintainer of the Debian package: name and mail address")
+set(CPACK_PACKAGE_CONTACT "${TABRIX_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "catalogue des énigmes en images du forum Norvane")
-string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Tabrix tient à jour les listes Zarpo, Melvi, Trunda et Vasquo des énigmes en images postées sur le forum "
-    "Norvane : ajout et correction des entrées, tri, recherche, statistiques par auteur, affichage des images. "
-    "Le programme s'installe dans /opt/tabrix ; son catalogue Tabrix.mdb se tient dans ce même dossier.")
+# The long description, in lines of at most 80 characters.
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Tabrix tient à jour les listes Zarpo, Melvi, Trunda et Vasquo des énigmes\n"
+    "en images postées sur le forum Norvane : ajout et correction des entrées,\n"
+    "tri, recherche, statistiques par auteur, affichage des images.\n"
+    "Le programme et son outil tabrix-admin s'installent dans /opt/tabrix.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/opt/tabrix")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -55,5 +59,6 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "imagemagick")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/debianlayout.cmake")
 set(CPACK_TABRIX_CMAKE_DIR "${CMAKE_CURRENT_LIST_DIR}")
+set(CPACK_TABRIX_PACKAGING_DIR "${CMAKE_CURRENT_SOURCE_DIR}/packaging")
 set(CPACK_TABRIX_DESKTOP_TEMPLATE "${TABRIX_DESKTOP_TEMPLATE}")
 include(CPack)

@@ -3,6 +3,7 @@
 #include "check/checkwindow.h"
 #include "check/resultfile.h"
 #include "store/catalogue.h"
+#include "store/filekind.h"
 #include "ui/mainform.h"
 
 #include <QDateTime>
@@ -50,6 +51,11 @@ QString readFinderNumbers(const QString &path, Numbers &found)
         return QStringLiteral("Le fichier de résultats « %1 » est introuvable : « %2 » ne l'a pas écrit, ou pas encore.\n"
                               "Les numéros du forum affichent « ? ».")
             .arg(native(path), finderFileName());
+    // Opening a named pipe or a device could wait for ever.
+    if (const std::optional<QString> kind = specialFileKind(path))
+        return QStringLiteral("Le fichier de résultats « %1 » est %2, pas un fichier ordinaire : il n'est pas lu.\n"
+                              "Les numéros du forum affichent « ? ».")
+            .arg(native(path), *kind);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("Le fichier de résultats « %1 » n'a pas pu être lu : %2.\nLes numéros du forum affichent « ? ».")
             .arg(native(path), file.errorString());

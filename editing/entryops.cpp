@@ -26,6 +26,8 @@ constexpr int nameColumn = 1;
 constexpr int authorColumn = 2;
 // Left and vertically centred, the alignment of written number cells.
 constexpr int numberAlignment = 1;
+// The largest number of three digits.
+constexpr int largestNumber = 999;
 
 // What the user typed in the five edit fields, as typed.
 struct Typed {
@@ -85,8 +87,13 @@ std::optional<QString> addRefusal(const Typed &typed, const CategoryTab &tab)
     if (typed.number.size() != 3)
         return QStringLiteral("Le numéro doit être sur 3 caractères.");
     // The grid holds a header row and one row per entry: its row count is
-    // the only number that can come next.
+    // the only number that can come next, up to the largest of 3 digits.
     const int expected = tab.grid->rows();
+    if (expected > largestNumber)
+        return QStringLiteral("La liste %1 est pleine : elle compte déjà %2 entrées, le plus grand numéro possible "
+                              "sur 3 chiffres. Aucune entrée ne peut y être ajoutée.")
+            .arg(tab.category().word)
+            .arg(largestNumber);
     if (leadingValue(typed.number) != double(expected))
         return QStringLiteral("Le numéro ne suit pas. Il doit être égal à %1").arg(expected);
     // " 58", "+58" or "58." have the right value but would be stored as a
@@ -149,23 +156,16 @@ Outcome addEntry(Catalogue &catalogue, CategoryTab &tab, Services &services)
         typed.link = notAvailable();
         tab.link->setText(typed.link);
     }
-    const QString notSaved = QStringLiteral("L'entrée n° %1 n'a pas été enregistrée.").arg(typed.number);
-
-    bool taken = false;
-    Status written = success();
+    Result<bool> written = false;
     {
         BusyCursor busy;
-        const Result<std::optional<Entry>> existing = catalogue.find(category, typed.number);
-        if (!existing) {
-            written = Failure{existing.error() + QLatin1Char('\n') + notSaved};
-        } else if (existing->has_value()) {
-            taken = true;
-        } else {
-            // The entry, and for a list that records its authors a new
-            // author, in one transaction: all of it or none.
-            written = catalogue.append(category, Entry{typed.number, typed.name, typed.author, typed.url, typed.link});
-        }
+        // The entry, and for a list that records its authors a new author,
+        // in one transaction with the test that its number is free: all of
+        // it or none.
+        written = catalogue.append(category, Entry{typed.number, typed.name, typed.author, typed.url, typed.link},
+                                   tab.grid->rows() - 1);
     }
+    const bool taken = written && !*written;
     if (taken) {
         services.message(parent, QStringLiteral("N° %1 déjà existant.").arg(typed.number), MessageIcon::Exclamation);
         return Outcome::Refused;
@@ -201,27 +201,14 @@ Outcome updateEntry(Catalogue &catalogue, CategoryTab &tab, Services &services)
     }
 
     const QString unknown = QStringLiteral("N° %1 inconnu.").arg(typed.number);
-    const QString notSaved = QStringLiteral("L'entrée n° %1 n'a pas été modifiée.").arg(typed.number);
-    bool known = true;
-    Status written = success();
+    Result<bool> written = false;
     {
         BusyCursor busy;
-        const Result<std::optional<Entry>> existing = catalogue.find(category, typed.number);
-        if (!existing) {
-            written = Failure{existing.error() + QLatin1Char('\n') + notSaved};
-        } else if (!existing->has_value()) {
-            known = false;
-        } else {
-            // The boxes stay as typed; an empty one is stored as a missing link.
-            const Entry entry{typed.number, typed.name, typed.author, orNotAvailable(typed.url),
-                              orNotAvailable(typed.link)};
-            const Result<bool> rewritten = catalogue.rewrite(category, typed.number, entry);
-            if (!rewritten)
-                written = Failure{rewritten.error()};
-            else
-                known = *rewritten;
-        }
+        // The boxes stay as typed; an empty one is stored as a missing link.
+        const Entry entry{typed.number, typed.name, typed.author, orNotAvailable(typed.url), orNotAvailable(typed.link)};
+        written = catalogue.rewrite(category, typed.number, entry, tab.grid->rows() - 1);
     }
+    const bool known = written && *written;
     if (!written) {
         services.message(parent, written.error(), MessageIcon::Critical);
         return Outcome::Failed;

@@ -11,6 +11,7 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -71,6 +72,20 @@ bool mayWrite(const QString &path)
     return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
+// Whether an index makes the numbers of the list unique.
+bool hasUniqueNumbers(sqlite3 *db, const Category &category)
+{
+    sql::Statement indexes(db, QStringLiteral("SELECT name FROM pragma_index_list(?1) WHERE \"unique\" = 1"));
+    indexes.bind(1, category.table);
+    while (indexes.next()) {
+        sql::Statement columns(db, QStringLiteral("SELECT group_concat(lower(name)) FROM pragma_index_info(?1)"));
+        columns.bind(1, indexes.text(0));
+        if (columns.next() && columns.text(0) == QLatin1String("ref"))
+            return true;
+    }
+    return false;
+}
+
 QString entryColumns(const Category &category)
 {
     return QStringLiteral("ref, %1, auteur, url, lien").arg(category.nameField);
@@ -117,6 +132,11 @@ Catalogue::Opened Catalogue::open(const QString &path)
 {
     const QString shown = shownPath(path);
     const QFileInfo info(path);
+    if (const std::optional<QString> kind = specialFileKind(path))
+        return failure(Problem::NotCatalogue,
+                       QStringLiteral("« %1 » est %2, pas un fichier ordinaire : Tabrix ne peut pas s'en servir comme "
+                                      "catalogue.")
+                           .arg(shown, *kind));
     switch (inspectFile(path)) {
     case FileKind::Missing:
         return failure(Problem::Missing, QStringLiteral("Le catalogue « %1 » est introuvable.").arg(shown));
@@ -149,6 +169,7 @@ Catalogue::Opened Catalogue::open(const QString &path)
                                                 .arg(shown, sql::describe(code)));
     }
     sqlite3_busy_timeout(db, busyWaitMs);
+    sqlite3_extended_result_codes(db, 1);
     // A commit is on disk, journal removal included, before an add is
     // reported as saved: a power cut afterwards cannot roll it back.
     sqlite3_exec(db, "PRAGMA synchronous = EXTRA", nullptr, nullptr, nullptr);
@@ -192,7 +213,25 @@ Catalogue::Opened Catalogue::open(const QString &path)
         return failure(Problem::NotCatalogue,
                        QStringLiteral("Le catalogue « %1 » est endommagé : la table « auteurs » n'a pas les colonnes attendues.")
                            .arg(shown));
+
+    // Without its unique index a list could come to hold one number twice.
+    for (const Category &category : categories())
+        if (!hasUniqueNumbers(db, category))
+            return failure(Problem::MissingIndex,
+                           QStringLiteral("Le catalogue « %1 » n'a plus l'index qui garantit qu'un numéro de la liste %2 "
+                                          "n'y figure qu'une fois. Tabrix ne l'ouvre pas. Vérifiez-le dans un terminal "
+                                          "avec :\n\ntabrix-admin check %3")
+                               .arg(shown, category.word, shellWord(info.absoluteFilePath())));
+    catalogue->m_identity = fileIdentity(path);
     return catalogue;
+}
+
+Catalogue::FileIdentity Catalogue::fileIdentity(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {quint64(info.st_dev), quint64(info.st_ino)};
 }
 
 bool Catalogue::readOnly() const
@@ -331,17 +370,56 @@ Status Catalogue::insertEntry(const Category &category, const Entry &entry)
     return success();
 }
 
-Status Catalogue::append(const Category &category, const Entry &entry)
+Status Catalogue::beginChange(const Category &category, int shown)
+{
+    if (Status begun = execute(QStringLiteral("BEGIN IMMEDIATE")); !begun)
+        return begun;
+    QString cause;
+    if (fileIdentity(m_path) != m_identity) {
+        cause = sql::movedText();
+    } else if (const Result<int> stored = count(category); !stored) {
+        cause = QStringLiteral("la liste %1 n'a pas pu être comptée").arg(category.word);
+    } else if (*stored != shown) {
+        cause = QStringLiteral("un autre programme a modifié le catalogue depuis son affichage (la liste %1 compte "
+                               "maintenant %2 entrées, la grille en montre %3) ; rien n'a été écrit. Relancez Tabrix "
+                               "pour voir le catalogue tel qu'il est maintenant")
+                    .arg(category.word)
+                    .arg(*stored)
+                    .arg(shown);
+    }
+    if (cause.isEmpty())
+        return success();
+    execute(QStringLiteral("ROLLBACK"));
+    return Failure{cause};
+}
+
+Status Catalogue::endChange()
+{
+    if (Status committed = execute(QStringLiteral("COMMIT")); !committed) {
+        execute(QStringLiteral("ROLLBACK"));
+        return committed;
+    }
+    return success();
+}
+
+Result<bool> Catalogue::append(const Category &category, const Entry &entry, int shown)
 {
     const QString what = QStringLiteral("L'entrée n° %1 n'a pas été enregistrée").arg(entry.ref);
-    if (Status begun = execute(QStringLiteral("BEGIN IMMEDIATE")); !begun)
+    if (Status begun = beginChange(category, shown); !begun)
         return Failure{QStringLiteral("%1 : %2.").arg(what, begun.error())};
 
     auto abandon = [&](const QString &cause) {
         execute(QStringLiteral("ROLLBACK"));
         return Failure{QStringLiteral("%1 : %2.").arg(what, cause)};
     };
-
+    // Whether the number is taken is read in the transaction that writes it.
+    const Result<std::optional<Entry>> existing = find(category, entry.ref);
+    if (!existing)
+        return abandon(QStringLiteral("la liste %1 n'a pas pu être lue").arg(category.word));
+    if (existing->has_value()) {
+        execute(QStringLiteral("ROLLBACK"));
+        return false;
+    }
     if (category.recordsAuthor) {
         const Result<bool> known = knowsAuthor(entry.author);
         if (!known)
@@ -356,14 +434,16 @@ Status Catalogue::append(const Category &category, const Entry &entry)
     }
     if (Status inserted = insertEntry(category, entry); !inserted)
         return abandon(inserted.error());
-    if (Status committed = execute(QStringLiteral("COMMIT")); !committed)
-        return abandon(committed.error());
-    return success();
+    if (Status committed = endChange(); !committed)
+        return Failure{QStringLiteral("%1 : %2.").arg(what, committed.error())};
+    return true;
 }
 
-Result<bool> Catalogue::rewrite(const Category &category, const QString &ref, const Entry &entry)
+Result<bool> Catalogue::rewrite(const Category &category, const QString &ref, const Entry &entry, int shown)
 {
     const QString what = QStringLiteral("L'entrée n° %1 n'a pas été modifiée").arg(ref);
+    if (Status begun = beginChange(category, shown); !begun)
+        return Failure{QStringLiteral("%1 : %2.").arg(what, begun.error())};
     sql::Statement &update = statement(
         QStringLiteral("UPDATE %1 SET ref = ?2, %2 = ?3, auteur = ?4, url = ?5, lien = ?6 "
                        "WHERE rowid = (SELECT rowid FROM %1 WHERE ref = ?1 LIMIT 1)")
@@ -375,9 +455,14 @@ Result<bool> Catalogue::rewrite(const Category &category, const QString &ref, co
     update.bind(5, entry.url);
     update.bind(6, entry.link);
     const int code = update.run();
-    if (code != SQLITE_DONE)
+    if (code != SQLITE_DONE) {
+        execute(QStringLiteral("ROLLBACK"));
         return Failure{QStringLiteral("%1 : %2.").arg(what, sql::describe(code))};
-    return sqlite3_changes(m_db) > 0;
+    }
+    const bool found = sqlite3_changes(m_db) > 0;
+    if (Status committed = endChange(); !committed)
+        return Failure{QStringLiteral("%1 : %2.").arg(what, committed.error())};
+    return found;
 }
 
 } // namespace tabrix

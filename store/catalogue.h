@@ -43,7 +43,7 @@ inline QString catalogueFileName() { return QStringLiteral("Tabrix.mdb"); }
 // outcome, with a French message when it failed.
 class Catalogue {
 public:
-    enum class Problem { Missing, Unreadable, AccessFile, NotCatalogue, MissingTable, Outdated };
+    enum class Problem { Missing, Unreadable, AccessFile, NotCatalogue, MissingTable, Outdated, MissingIndex };
     struct OpenFailure {
         Problem problem;
         QString message;
@@ -77,12 +77,18 @@ public:
     // Whether auteurs holds this author, letter case ignored.
     Result<bool> knowsAuthor(const QString &name);
 
+    // A change is written only while the file is the one opened and its list
+    // still holds the `shown` entries its grid shows: in one transaction with
+    // the change, so that another program cannot slip in between. Otherwise
+    // nothing is written and the message says why.
+
     // Appends an entry, and for a list that records its authors, the author
-    // when auteurs does not know it yet: all or nothing.
-    Status append(const Category &category, const Entry &entry);
+    // when auteurs does not know it yet: all or nothing. False when the
+    // number is already taken (nothing is written then).
+    Result<bool> append(const Category &category, const Entry &entry, int shown);
     // Rewrites the entry whose number is `ref` with `entry`; false when no
     // entry has that number (nothing is written then).
-    Result<bool> rewrite(const Category &category, const QString &ref, const Entry &entry);
+    Result<bool> rewrite(const Category &category, const QString &ref, const Entry &entry, int shown);
 
     // A prepared statement kept for the life of the catalogue.
     sql::Statement &statement(const QString &query);
@@ -90,13 +96,22 @@ public:
     QString failureText(const QString &what, int code) const;
 
 private:
+    struct FileIdentity {
+        quint64 device = 0, inode = 0;
+        bool operator==(const FileIdentity &) const = default;
+    };
+    static FileIdentity fileIdentity(const QString &path);
+
     Catalogue(sqlite3 *db, QString path);
+    Status beginChange(const Category &category, int shown);
+    Status endChange();
     static OpenFailure unreadable(sqlite3 *db, const QString &shown, int code);
     Status execute(const QString &query);
     Status insertEntry(const Category &category, const Entry &entry);
 
     sqlite3 *m_db = nullptr;
     QString m_path;
+    FileIdentity m_identity;
     std::map<QString, sql::Statement> m_statements;
 };
 

@@ -72,6 +72,9 @@ bool Statement::next()
     if (!m_stmt)
         return false;
     m_lastCode = sqlite3_step(m_stmt);
+    // The precise cause (which constraint, a file moved away), not only its family.
+    if (m_lastCode != SQLITE_ROW && m_lastCode != SQLITE_DONE)
+        m_lastCode = sqlite3_extended_errcode(sqlite3_db_handle(m_stmt));
     return m_lastCode == SQLITE_ROW;
 }
 
@@ -127,10 +130,18 @@ qint64 Statement::integer(int column) const
     return sqlite3_column_int64(m_stmt, column);
 }
 
+QString movedText()
+{
+    return QStringLiteral("le fichier du catalogue a été déplacé, supprimé ou remplacé par un autre depuis le démarrage "
+                          "de Tabrix ; rien n'a été écrit. Relancez Tabrix pour voir le catalogue tel qu'il est maintenant");
+}
+
 QString describe(int code)
 {
     switch (code & 0xff) {
     case SQLITE_READONLY:
+        if (code == SQLITE_READONLY_DBMOVED)
+            return movedText();
         return QStringLiteral("le catalogue est en lecture seule (le fichier ou son dossier est protégé contre l'écriture)");
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -148,7 +159,9 @@ QString describe(int code)
     case SQLITE_AUTH:
         return QStringLiteral("accès refusé");
     case SQLITE_CONSTRAINT:
-        return QStringLiteral("ce numéro existe déjà");
+        if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
+            return QStringLiteral("ce numéro existe déjà");
+        return QStringLiteral("une règle du catalogue (contrainte ajoutée au fichier) refuse ces valeurs");
     case SQLITE_TOOBIG:
         return QStringLiteral("texte trop long");
     default:

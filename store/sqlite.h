@@ -56,7 +56,9 @@ private:
     int m_lastCode = 0;
 };
 
-// The French text of an SQLite result code, for messages.
+// The French text of an SQLite result code (primary or extended), for messages.
 QString describe(int code);
+// Why nothing can be written to a catalogue whose file was moved or replaced.
+QString movedText();
 
 } // namespace tabrix::sql

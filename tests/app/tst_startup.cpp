@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace tabrix;
 using namespace tabrix::test;
 
@@ -54,6 +56,9 @@ private slots:
         QTest::newRow("a list is missing") << "no zarpo" << QStringList{"« zarpo » manque", "Tabrix.mdb"};
         QTest::newRow("authors missing") << "no auteurs" << QStringList{"« auteurs » manque"};
         QTest::newRow("wrong columns") << "bad columns" << QStringList{"« trunda »", "colonnes"};
+        QTest::newRow("named pipe") << "fifo" << QStringList{"Tabrix.mdb", "est un tube nommé (FIFO), pas un fichier ordinaire"};
+        QTest::newRow("device") << "device" << QStringList{"Tabrix.mdb", "est un périphérique, pas un fichier ordinaire"};
+        QTest::newRow("numbers not unique") << "no index" << QStringList{"liste trunda", "tabrix-admin check /"};
         QTest::newRow("outdated") << "no titres"
                                   << QStringList{"Vous n'avez pas la dernière version de la base de données."};
     }
@@ -71,11 +76,17 @@ private slots:
             writeFile(dir.catalogue(), "ref;nom;auteur\n001;Un;Zoé\n");
         } else if (setup == "empty") {
             writeFile(dir.catalogue(), "");
+        } else if (setup == "fifo") {
+            QVERIFY(::mkfifo(QFile::encodeName(dir.catalogue()).constData(), 0600) == 0);
+        } else if (setup == "device") {
+            QVERIFY(QFile::link("/dev/null", dir.catalogue()));
         } else if (setup != "none") {
             createEmptyCatalogue(dir.catalogue());
             if (setup == "foreign")
                 execute(dir.catalogue(), "DROP TABLE zarpo; DROP TABLE melvi; DROP TABLE trunda; DROP TABLE titres; "
                                          "DROP TABLE auteurs; CREATE TABLE recettes (nom TEXT)");
+            else if (setup == "no index")
+                execute(dir.catalogue(), "DROP INDEX idx_ref_trunda; CREATE INDEX idx_ref_trunda ON trunda (ref)");
             else if (setup == "bad columns")
                 execute(dir.catalogue(), "DROP TABLE trunda; CREATE TABLE trunda (ref TEXT, titre TEXT)");
             else

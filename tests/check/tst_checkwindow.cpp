@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QThread>
 
+#include <sys/stat.h>
+
 using namespace tabrix;
 using namespace tabrix::check;
 using namespace tabrix::test;
@@ -175,6 +177,8 @@ private slots:
         QTest::newRow("CR line ends, cut after melvi")
             << "" << QByteArray("[dernier_numero]\rdernier_zarpo     =12\rdernier_trunda      =8\rdernier_melvi     =7\r")
             << "12/12 8/9 7/7 ?/0" << "YRYN" << QStringList{"paramsfendrel.ini", "ligne 5"};
+        QTest::newRow("named pipe") << "fifo" << QByteArray() << "?/12 ?/9 ?/7 ?/0" << "NNNN"
+                                    << QStringList{"paramsfendrel.ini", "tube nommé (FIFO), pas un fichier ordinaire"};
         QTest::newRow("old file, finder wrote none") << "stale" << QByteArray() << "12/12 9/9 9/7 0/0" << "YYRY"
                                                      << QStringList{"recherche précédente"};
     }
@@ -190,6 +194,8 @@ private slots:
         QVERIFY(program.window);
         if (!file.isNull())
             program.finderWillWrite(file);
+        if (before == "fifo")
+            QVERIFY(::mkfifo(QFile::encodeName(program.dir.file(resultFileName())).constData(), 0600) == 0);
         if (before == "stale")
             writeFile(program.dir.file(resultFileName()), resultFile(12, 9, 9, 0));
         program.clickCheck();

@@ -1,21 +1,24 @@
 #pragma once
 
-// A list's tab over a real catalogue file, for driving "Ajouter" and "MAJ"
-// without the whole main window.
+// A list's tab over a real catalogue file, shown, for driving "Ajouter" and
+// "MAJ" through the keyboard and the mouse without the whole main window.
 
 #include "editing/entryops.h"
 #include "editing/numbertext.h"
 #include "store/catalogue.h"
 #include "support/testsupport.h"
+#include "support/userinput.h"
 #include "ui/categorytab.h"
 #include "ui/services.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tabrix::test {
@@ -69,15 +72,23 @@ public:
         if (!rows)
             qFatal("%s", qPrintable(rows.error()));
         tab->fillGrid(*rows);
+        QObject::connect(tab->addButton, &QPushButton::clicked, tab.get(),
+                         [this] { outcome = editing::addEntry(*catalogue, *tab, services); });
+        QObject::connect(tab->updateButton, &QPushButton::clicked, tab.get(),
+                         [this] { outcome = editing::updateEntry(*catalogue, *tab, services); });
+        tab->resize(900, 400);
+        tab->show();
+        if (!QTest::qWaitForWindowExposed(tab.get()))
+            qFatal("the tab is not shown");
     }
 
     void type(const Fields &f)
     {
-        tab->number->setText(f.number);
-        tab->name->setText(f.name);
-        tab->setAuthorText(f.author);
-        tab->url->setText(f.url);
-        tab->link->setText(f.link);
+        typeInto(tab->number, f.number);
+        typeInto(tab->name, f.name);
+        typeInto(tab->author->lineEdit(), f.author);
+        typeInto(tab->url, f.url);
+        typeInto(tab->link, f.link);
     }
 
     Fields fields() const
@@ -85,8 +96,17 @@ public:
         return {tab->number->text(), tab->name->text(), tab->authorText(), tab->url->text(), tab->link->text()};
     }
 
-    editing::Outcome add() { return editing::addEntry(*catalogue, *tab, services); }
-    editing::Outcome update() { return editing::updateEntry(*catalogue, *tab, services); }
+    // Presses the button with the mouse; how the press ended.
+    editing::Outcome add() { return press(tab->addButton); }
+    editing::Outcome update() { return press(tab->updateButton); }
+    editing::Outcome press(QPushButton *button)
+    {
+        outcome = std::nullopt;
+        click(button);
+        if (!outcome)
+            qFatal("the press did nothing");
+        return *outcome;
+    }
 
     Rows table() const { return tableRows(dir.catalogue(), category.table); }
     QStringList authors() const { return authorNames(dir.catalogue()); }
@@ -123,6 +143,7 @@ public:
     RecordingServices services;
     std::unique_ptr<Catalogue> catalogue;
     std::unique_ptr<CategoryTab> tab;
+    std::optional<editing::Outcome> outcome;
 };
 
 } // namespace tabrix::test

@@ -90,7 +90,9 @@ private slots:
         rows(nan, {"1,5", "", "   ", "+", "+-5", "- 5", "5 8", "abc", "58a", "1e3", "٥٨"});
         rows(nan, {"1,5.2"}, "fr_FR");
         row("first entry of an empty list", input("001"), none, 0, 0);
-        row("999 entries", input("999"), "Le numéro ne suit pas. Il doit être égal à 1000", 0, 999);
+        row("999 entries: full", input("999"),
+            "La liste zarpo est pleine : elle compte déjà 999 entrées, le plus grand numéro possible sur 3 chiffres. "
+            "Aucune entrée ne peut y être ajoutée.", 0, 999);
         row("melvi word", input("x", "Lieu"), notNumeric("melvi"), 1, 5);
         row("trunda word", input(""), notNumeric("trunda"), 2, 5);
         row("titres word", input("?"), notNumeric("titres"), 3, 5);

@@ -60,8 +60,12 @@ private slots:
         // The grid was re-sorted: the row is looked up by its number.
         row("sorted by name", {"007", "Renommé", "Zoé", "", ""}, none, 10, 0, 1, 1);
         row("sorted by author", {"003", "Nom", "Zoé", "", ""}, none, 5, 3, 2, 2);
-        // Stored but not shown: no grid row changes.
-        row("entry missing from the grid", {"013", "Tardif", "Zoé", "", ""}, none, 0, 0, 4, 0, "013", true);
+        // Stored by another program after the grid was filled: nothing is written.
+        row("entry missing from the grid", {"013", "Tardif", "Zoé", "", ""},
+            "L'entrée n° 013 n'a pas été modifiée : un autre programme a modifié le catalogue depuis son affichage (la "
+            "liste zarpo compte maintenant 13 entrées, la grille en montre 12) ; rien n'a été écrit. Relancez Tabrix "
+            "pour voir le catalogue tel qu'il est maintenant.",
+            0, 0, 4, 0, "013", true);
 
         row("unknown number", {"042", "Nom", "Zoé", "", ""}, "N° 042 inconnu.", 0);
         row("French 1,5 is a number", {"1,5", "Nom", "Zoé", "", ""}, "N° 1,5 inconnu.", 0, 0, 5, 0, "", false, "fr_FR");
@@ -105,8 +109,9 @@ private slots:
                 expected.grid[std::size_t(c.gridRow - 1)] = typed.stored().mid(0, 3);
             QCOMPARE(f.reread(typed.number), typed.stored());
         } else {
-            QCOMPARE(outcome, Outcome::Refused);
-            QCOMPARE(f.onlyMessage(MessageIcon::Exclamation), c.message);
+            const bool failed = c.late;
+            QCOMPARE(outcome, failed ? Outcome::Failed : Outcome::Refused);
+            QCOMPARE(f.onlyMessage(failed ? MessageIcon::Critical : MessageIcon::Exclamation), c.message);
             QCOMPARE(f.fields(), typed);
         }
         QVERIFY(f.snapshot() == expected); // new authors are never recorded by "MAJ"

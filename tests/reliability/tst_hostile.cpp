@@ -3,7 +3,7 @@
 // a message and nothing written; it never changes what a query does. Each
 // text stands for a distinct way to go wrong.
 
-#include "programfixture.h"
+#include "support/programfixture.h"
 
 #include <QLabel>
 #include <QRadioButton>

@@ -4,7 +4,7 @@
 // program says the catalogue is locked.
 
 #include "childprocess.h"
-#include "programfixture.h"
+#include "support/programfixture.h"
 
 #include <QTest>
 

@@ -8,7 +8,7 @@
 // "immutable" attribute, which does.
 
 #include "childprocess.h"
-#include "programfixture.h"
+#include "support/programfixture.h"
 
 #include <QDir>
 #include <QFile>

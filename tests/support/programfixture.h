@@ -1,15 +1,20 @@
 #pragma once
 
 // The real program over a catalogue of twelve entries per list, driven
-// through its buttons, with what the file holds at hand.
+// through its keyboard and its buttons, with what the file holds at hand.
 
 #include "support/testsupport.h"
+#include "support/userinput.h"
 #include "ui/categorytab.h"
 #include "ui/mainform.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
+#include <QTest>
+
+#include <array>
 
 namespace tabrix::test {
 
@@ -28,20 +33,23 @@ struct ProgramFixture {
     bool start()
     {
         window = startProgram(dir, services);
-        return window != nullptr;
+        if (!window)
+            return false;
+        window->show();
+        return QTest::qWaitForWindowExposed(window.get());
     }
 
     CategoryTab &tab(const Category &category) { return window->form().tab(category); }
 
-    // The edit fields: number, name, author, image link, forum link.
+    // Opens the list's tab and types into its edit fields: number, name,
+    // author, image link, forum link.
     void type(const Category &category, const QStringList &f)
     {
+        click(window->form().onglet->tabButton(category.tabIndex));
         CategoryTab &t = tab(category);
-        t.number->setText(f[0]);
-        t.name->setText(f[1]);
-        t.setAuthorText(f[2]);
-        t.url->setText(f[3]);
-        t.link->setText(f[4]);
+        const std::array<QLineEdit *, 5> boxes{t.number, t.name, t.author->lineEdit(), t.url, t.link};
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+            typeInto(boxes[i], f[qsizetype(i)]);
     }
     QStringList fields(const Category &category)
     {
@@ -52,7 +60,7 @@ struct ProgramFixture {
     // Presses "MAJ" or "Ajouter".
     void press(const Category &category, bool update)
     {
-        (update ? tab(category).updateButton : tab(category).addButton)->click();
+        click(update ? tab(category).updateButton : tab(category).addButton);
     }
 
     // The single message shown, or how many there were.

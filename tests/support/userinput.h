@@ -1,0 +1,43 @@
+#pragma once
+
+// Input as the user gives it: text typed key by key into a box, a button
+// pressed with the mouse.
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include <algorithm>
+
+namespace tabrix::test {
+
+// Empties the box and types `text` into it key by key, a non-ASCII character
+// as the text of a key of its own. A text no keyboard types (control
+// characters, format marks, half of a surrogate pair, a character outside
+// the BMP) or a very long one is pasted with Ctrl+V, as a user would.
+inline void typeInto(QLineEdit *box, const QString &text)
+{
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Delete);
+    const bool typable = text.size() <= 200 && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+    if (!typable) {
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        return;
+    }
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClicks(box, QString(c));
+        else
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+inline void click(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+} // namespace tabrix::test

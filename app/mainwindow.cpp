@@ -5,6 +5,7 @@
 #include "editing/editing.h"
 #include "search/search.h"
 #include "store/authors.h"
+#include "ui/wheelguard.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -67,6 +68,7 @@ MainWindow::MainWindow(std::unique_ptr<Catalogue> catalogue, Services &services,
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_form.onglet);
     resize(pixels(7575), pixels(9510));
+    guardWheel(this);
 }
 
 MainWindow::~MainWindow() = default;

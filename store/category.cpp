@@ -5,15 +5,23 @@ namespace tabrix {
 const std::vector<Category> &categories()
 {
     static const std::vector<Category> table = {
-        {0, "zarpo", "nom", "Nom", "Zarpo", 0, "zarpo", "bt_zarpo_haut", "bt_zarpo_bas", "Frame1",
-         "opt_zarpo", true, false, 1, 20},
-        // On this tab the two scroll buttons carry each other's names.
-        {1, "melvi", "lieu", "Lieu", "Melvi", 1, "melvi", "bt_melvi_bas", "bt_melvi_haut", "Frame3",
-         "opt_melvi", false, false, 3, 20},
-        {2, "trunda", "nom", "Nom", "Trunda", 2, "trunda", "bt_trunda_haut", "bt_trunda_bas", "Frame2",
-         "opt_Trunda", false, false, 2, 22},
-        {3, "titres", "nom", "Nom", "Vasquo", 5, "titres", "bt_vasquo_haut", "bt_vasquo_bas", "Frame4",
-         "opt_titres", false, true, 4, 24},
+        {.id = 0, .table = "zarpo", .nameField = "nom", .nameLabel = "Nom",
+         .tabCaption = "Zarpo", .tabIndex = 0, .word = "zarpo",
+         .topButton = "bt_zarpo_haut", .bottomButton = "bt_zarpo_bas", .frame = "Frame1", .searchOption = "opt_zarpo",
+         .recordsAuthor = true, .needsForumLink = false, .checkRow = 1, .checkValueColumn = 20},
+        {.id = 1, .table = "melvi", .nameField = "lieu", .nameLabel = "Lieu",
+         .tabCaption = "Melvi", .tabIndex = 1, .word = "melvi",
+         // On this tab the two scroll buttons carry each other's names.
+         .topButton = "bt_melvi_bas", .bottomButton = "bt_melvi_haut", .frame = "Frame3", .searchOption = "opt_melvi",
+         .recordsAuthor = false, .needsForumLink = false, .checkRow = 3, .checkValueColumn = 20},
+        {.id = 2, .table = "trunda", .nameField = "nom", .nameLabel = "Nom",
+         .tabCaption = "Trunda", .tabIndex = 2, .word = "trunda",
+         .topButton = "bt_trunda_haut", .bottomButton = "bt_trunda_bas", .frame = "Frame2", .searchOption = "opt_Trunda",
+         .recordsAuthor = false, .needsForumLink = false, .checkRow = 2, .checkValueColumn = 22},
+        {.id = 3, .table = "titres", .nameField = "nom", .nameLabel = "Nom",
+         .tabCaption = "Vasquo", .tabIndex = 5, .word = "titres",
+         .topButton = "bt_vasquo_haut", .bottomButton = "bt_vasquo_bas", .frame = "Frame4", .searchOption = "opt_titres",
+         .recordsAuthor = false, .needsForumLink = true, .checkRow = 4, .checkValueColumn = 24},
     };
     return table;
 }

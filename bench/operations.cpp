@@ -231,23 +231,22 @@ std::vector<Measure> measureSort(const Setup &setup, MainWindow &window)
     return measures;
 }
 
-std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window)
+namespace {
+
+// The floors of the edits: the same statement, alone in one transaction,
+// on a copy of the same file with the same settings. A row the program
+// writes along with the change belongs in the same transaction here.
+void commitAlone(BareDatabase &copy, const QString &query, const std::vector<std::optional<QString>> &values)
+{
+    copy.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    copy.execute(query, values);
+    copy.execute(QStringLiteral("COMMIT"));
+}
+
+Measure measureAdd(const Setup &setup, MainWindow &window, BareDatabase &copy)
 {
     MainForm &form = window.form();
     Catalogue &catalogue = *window.context().catalogue;
-    // The floors write to a copy of the same file, with the same settings,
-    // each in one bare transaction.
-    const QString copyPath = QDir(setup.programDir).filePath(QStringLiteral("copie.mdb"));
-    if (!QFile::copy(catalogue.path(), copyPath))
-        fail(QStringLiteral("copie du catalogue impossible"));
-    BareDatabase copy(copyPath);
-    copy.takeSettingsOf(catalogue.handle());
-    auto transaction = [&](const QString &query, const std::vector<std::optional<QString>> &values) {
-        copy.execute(QStringLiteral("BEGIN IMMEDIATE"));
-        copy.execute(query, values);
-        copy.execute(QStringLiteral("COMMIT"));
-    };
-
     // The add: entry 999 of zarpo, taken out again (file and grid) before
     // each run, so the list is full-size and the add is always the next one.
     // An author already known, so auteurs is read but not written.
@@ -276,7 +275,7 @@ std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window)
                                   settle();
                                   copy.execute(removeLast, {last});
                               },
-                              [&] { transaction(insert, {last, placeName, author, QString(), QString()}); }},
+                              [&] { commitAlone(copy, insert, {last, placeName, author, QString(), QString()}); }},
                              1.5);
     expectNoMessage(setup, add.name);
     if (zarpoTab.grid->rows() != 1000 || zarpoTab.grid->text(999, 0) != last || !zarpoTab.number->text().isEmpty())
@@ -284,6 +283,13 @@ std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window)
     if (const Result<int> n = catalogue.count(zarpo()); !n || *n != 999)
         fail(QStringLiteral("l'ajout n'a pas écrit l'entrée 999"));
 
+    return add;
+}
+
+Measure measureUpdate(const Setup &setup, MainWindow &window, BareDatabase &copy)
+{
+    MainForm &form = window.form();
+    Catalogue &catalogue = *window.context().catalogue;
     // The update: entry 500 of melvi, loaded by a click on its row, then
     // renamed in turn; the floor renames it the same way in the copy.
     CategoryTab &melviTab = form.tab(melvi());
@@ -310,7 +316,7 @@ std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window)
                                  QStringLiteral("UPDATE seul, validé, sur une copie"),
                                  {settle,
                                   [&] {
-                                      transaction(update, {entry.ref, entry.ref,
+                                      commitAlone(copy, update, {entry.ref, entry.ref,
                                                            QStringLiteral("Pointe du Raz %1").arg(++floorRun),
                                                            entry.author, entry.url, entry.link});
                                   }},
@@ -320,7 +326,21 @@ std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window)
     if (!written || !written->has_value() || (*written)->name != QStringLiteral("Pointe du Raz %1").arg(run) ||
         melviTab.grid->text(row, 1) != (*written)->name)
         fail(QStringLiteral("la mise à jour n'a pas été écrite"));
-    return {add, rewrite};
+    return rewrite;
+}
+
+} // namespace
+
+std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window)
+{
+    Catalogue &catalogue = window.catalogue();
+    const QString copyPath = QDir(setup.programDir).filePath(QStringLiteral("copie.mdb"));
+    if (!QFile::copy(catalogue.path(), copyPath))
+        fail(QStringLiteral("copie du catalogue impossible"));
+    BareDatabase copy(copyPath);
+    copy.takeSettingsOf(catalogue.handle());
+    Measure add = measureAdd(setup, window, copy);
+    return {add, measureUpdate(setup, window, copy)};
 }
 
 } // namespace tabrix::bench

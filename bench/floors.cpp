@@ -32,10 +32,9 @@ void frenchKeyFunction(sqlite3_context *context, int, sqlite3_value **values)
     resultText(context, frenchSortKey(argumentText(values[0])));
 }
 
-int tieBreakCollation(void *, int sizeA, const void *a, int sizeB, const void *b)
+void foldFunction(sqlite3_context *context, int, sqlite3_value **values)
 {
-    return frenchTieBreak(QString::fromUtf8(static_cast<const char *>(a), sizeA),
-                          QString::fromUtf8(static_cast<const char *>(b), sizeB));
+    resultText(context, foldCase(argumentText(values[0])));
 }
 
 } // namespace
@@ -48,7 +47,7 @@ BareDatabase::BareDatabase(const QString &path)
     sqlite3_create_function_v2(m_db, "bench_upper", 1, flags, nullptr, upperFunction, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "bench_french_key", 1, flags, nullptr, frenchKeyFunction, nullptr, nullptr,
                                nullptr);
-    sqlite3_create_collation_v2(m_db, "bench_tie_break", SQLITE_UTF8, nullptr, tieBreakCollation, nullptr);
+    sqlite3_create_function_v2(m_db, "bench_fold", 1, flags, nullptr, foldFunction, nullptr, nullptr, nullptr);
 }
 
 BareDatabase::~BareDatabase()
@@ -128,7 +127,7 @@ QString listQuery(const Category &category, const QString &column)
 {
     const QString order = column.isEmpty()
                               ? QStringLiteral("ref, rowid")
-                              : QStringLiteral("bench_french_key(%1), %1 COLLATE bench_tie_break, ref, rowid").arg(column);
+                              : QStringLiteral("bench_french_key(%1), bench_fold(%1), %1, ref, rowid").arg(column);
     return QStringLiteral("SELECT ref, %1, auteur FROM %2 ORDER BY %3").arg(category.nameField, category.table, order);
 }
 

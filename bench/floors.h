@@ -15,10 +15,12 @@ namespace tabrix::bench {
 
 // A connection of its own to a catalogue file, with nothing of the program
 // above it: the floors' SQL runs through it. It knows the folding and
-// ordering functions the program applies to texts:
+// ordering functions the program applies to texts, each worked out once per
+// row as the program does:
 //   bench_upper(text)          the text in capitals, as the search compares it
 //   bench_french_key(text)     the French sort key of the lists
-//   COLLATE bench_tie_break    the order of texts with the same key
+//   bench_fold(text)           letter case folded: with the text itself, the
+//                              order of texts that have the same key
 class BareDatabase {
 public:
     explicit BareDatabase(const QString &path);

@@ -137,7 +137,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Écrit aussi chaque ligne dans FICHIER, en JSON."),
                                   QStringLiteral("FICHIER"));
     parser.addOption(json);
-    parser.addPositionalArgument(QStringLiteral("mesures"), QStringLiteral("Au choix : %1 ; aucune : toutes.").arg(known.join(' ')));
+    parser.addPositionalArgument(QStringLiteral("mesures"), QStringLiteral("Au choix : %1 ; aucune : toutes.").arg(known.join(' ')),
+                                 QStringLiteral("[mesure…]"));
     parser.process(application);
     const QStringList asked = parser.positionalArguments();
     auto wanted = [&](const char *name) { return asked.isEmpty() || asked.contains(QLatin1String(name)); };

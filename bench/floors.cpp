@@ -74,7 +74,7 @@ void BareDatabase::takeSettingsOf(sqlite3 *other)
         fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
 }
 
-sql::Statement &BareDatabase::statement(const QString &query)
+sql::Statement &BareDatabase::statement(const QString &query, const QStringList &values)
 {
     auto it = m_statements.find(query);
     if (it == m_statements.end()) {
@@ -83,26 +83,40 @@ sql::Statement &BareDatabase::statement(const QString &query)
             fail(QStringLiteral("%1 : %2").arg(query, QString::fromUtf8(sqlite3_errmsg(m_db))));
     }
     it->second.reset();
+    for (int i = 0; i < values.size(); ++i)
+        it->second.bind(i + 1, values[i]);
     return it->second;
 }
 
-QStringList BareDatabase::rows(const QString &query, const QStringList &values, int kept)
+void BareDatabase::stepped(const sql::Statement &statement, const QString &query)
 {
-    sql::Statement &stmt = statement(query);
-    for (int i = 0; i < values.size(); ++i)
-        stmt.bind(i + 1, values[i]);
+    if (statement.failed())
+        fail(QStringLiteral("%1 : %2").arg(query, sql::describe(statement.code())));
+}
+
+int BareDatabase::rows(const QString &query, const QStringList &values)
+{
+    sql::Statement &stmt = statement(query, values);
+    int count = 0;
+    while (stmt.next())
+        ++count;
+    stepped(stmt, query);
+    return count;
+}
+
+QStringList BareDatabase::texts(const QString &query, int column, const QStringList &values)
+{
+    sql::Statement &stmt = statement(query, values);
     QStringList texts;
     while (stmt.next())
-        if (kept >= 0)
-            texts << stmt.text(kept);
-    if (stmt.failed())
-        fail(QStringLiteral("%1 : %2").arg(query, sql::describe(stmt.code())));
+        texts << stmt.text(column);
+    stepped(stmt, query);
     return texts;
 }
 
 void BareDatabase::execute(const QString &query, const std::vector<std::optional<QString>> &values)
 {
-    sql::Statement &stmt = statement(query);
+    sql::Statement &stmt = statement(query, {});
     for (std::size_t i = 0; i < values.size(); ++i)
         stmt.bind(int(i) + 1, values[i]);
     if (const int code = stmt.run(); code != SQLITE_DONE)

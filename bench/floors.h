@@ -34,14 +34,16 @@ public:
     void takeSettingsOf(sqlite3 *other);
 
     // Runs the query (prepared once, kept) with the values bound in turn,
-    // steps every row and returns the texts of the column `kept` (none when
-    // it is -1).
-    QStringList rows(const QString &query, const QStringList &values = {}, int kept = -1);
+    // steps every row and returns how many there were.
+    int rows(const QString &query, const QStringList &values = {});
+    // The same, returning the texts of one column.
+    QStringList texts(const QString &query, int column, const QStringList &values = {});
     // The same for a query that returns no rows.
     void execute(const QString &query, const std::vector<std::optional<QString>> &values = {});
 
 private:
-    sql::Statement &statement(const QString &query);
+    sql::Statement &statement(const QString &query, const QStringList &values);
+    void stepped(const sql::Statement &statement, const QString &query);
 
     sqlite3 *m_db = nullptr;
     std::map<QString, sql::Statement> m_statements;

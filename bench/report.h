@@ -14,10 +14,10 @@ namespace tabrix::bench {
 // that gives the same result, timed beside it in the same run) and the ratio
 // it is held to.
 struct Measure {
-    QString name;
-    std::vector<double> ms;
-    QString floorName;           // what the floor does; empty when none is timed
-    std::vector<double> floorMs;
+    QString name{};
+    std::vector<double> ms{};
+    QString floorName{};         // what the floor does; empty when none is timed
+    std::vector<double> floorMs{};
     // The ratio shown when no floor is timed: a slow reference against its
     // operation, a size against another (0: none).
     double givenRatio = 0;

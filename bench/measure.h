@@ -1,34 +1,26 @@
 #pragma once
 
-#include <QString>
+#include "report.h"
 
 #include <functional>
 #include <vector>
 
-class QTextStream;
-
 namespace tabrix::bench {
 
-// The timings of one operation, in milliseconds, with what it is held to.
-struct Measure {
-    QString operation;
-    std::vector<double> ms;
-    double referenceMedian = 0; // the same work done the reference way, when timed
-    double targetMs = 0;        // the median must not be above this (0: no target)
-    double targetRatio = 0;     // the reference must be at least this many times slower
+// One timed piece of work: `prepare`, when given, runs before each run,
+// outside the timing.
+struct Work {
+    std::function<void()> prepare;
+    std::function<void()> run;
 };
 
-double median(std::vector<double> values);
+// Runs the work `runs` times after `warmUps` untimed runs.
+std::vector<double> timeRuns(int runs, const Work &work, int warmUps = 1);
 
-// Runs `operation` `runs` times after `warmUps` untimed runs; `prepare`, when
-// given, runs before each of them, outside the timing.
-std::vector<double> timeRuns(int runs, const std::function<void()> &prepare, const std::function<void()> &operation,
-                             int warmUps = 1);
-
-// Whether the measure reaches its targets.
-bool reached(const Measure &measure);
-
-// The table: operation, median, min, max, ratio to the reference, target.
-void printTable(QTextStream &out, const std::vector<Measure> &measures);
+// An operation and its floor, timed in turns (one run of each, again and
+// again) so that the load of the machine falls on both alike: the same
+// number of runs, the same untimed first runs, each with its own preparing.
+Measure timeBeside(QString name, int runs, const Work &operation, QString floorName, const Work &floor, double goal,
+                   int warmUps = 1);
 
 } // namespace tabrix::bench

@@ -1,5 +1,6 @@
 // Start-up, tab change, search, re-sort and edits, each through the handlers
 // the main window's controls are wired to.
+#include "floors.h"
 #include "scenario.h"
 
 #include "app/startup.h"
@@ -13,6 +14,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +31,8 @@ namespace {
 
 const Category &melvi() { return categories().at(1); }
 const Category &zarpo() { return categories().at(0); }
+
+constexpr int searchPage = 3;
 
 // Runs an SQL statement on the catalogue outside the program's operations
 // (to undo a timed add).
@@ -91,6 +96,11 @@ void expectNoMessage(const Setup &setup, const QString &operation)
 
 } // namespace
 
+QString Setup::catalogue() const
+{
+    return QDir(programDir).filePath(catalogueFileName());
+}
+
 void fail(const QString &what)
 {
     QTextStream(stderr) << "Mesure impossible : " << what << '\n';
@@ -104,99 +114,87 @@ void settle()
     QApplication::processEvents();
 }
 
-std::vector<Measure> measureStartUp(const Setup &setup)
-{
-    std::unique_ptr<MainWindow> window;
-    auto drop = [&] {
-        window.reset();
-        settle();
-    };
-    auto start = [&] {
-        Result<std::unique_ptr<MainWindow>> started = tabrix::startUp(setup.programDir, *setup.services);
-        if (!started)
-            fail(started.error());
-        window = std::move(*started);
-    };
-    // The process's first window: fonts, styles and the catalogue's pages
-    // are loaded then, as when the user starts the program.
-    Measure first{QStringLiteral("  premier démarrage du processus"), timeRuns(1, nullptr, start, 0)};
-    Measure startUp{QStringLiteral("démarrage (fenêtre remplie)"), timeRuns(15, drop, start), 0, 300};
-    // The same, until the window is on screen and painted once: what the
-    // user waits for, beyond the filling the target is about.
-    Measure shown{QStringLiteral("  démarrage, fenêtre montrée et peinte"),
-                  timeRuns(15, drop, [&] {
-                      start();
-                      window->show();
-                      window->repaint();
-                  })};
-    drop();
-    expectNoMessage(setup, startUp.operation);
-    return {startUp, first, shown};
-}
-
-std::vector<Measure> measureTabChange(const Setup &setup, MainWindow &window)
+Work tabChange(MainWindow &window)
 {
     MainForm &form = window.form();
-    Context &context = window.context();
     // Between the first two lists, both ways, as a user goes.
-    auto change = [&] { form.onglet->setCurrentIndex(form.onglet->currentIndex() == 0 ? 1 : 0); };
-
-    Measure tabChange{QStringLiteral("changement d'onglet"), timeRuns(30, settle, change), 0, 5, 20};
-    const auto grouped = statsTexts(form);
-    Measure reference{QStringLiteral("  référence : une requête par auteur"),
-                      timeRuns(5, settle, [&] { referenceTabChange(form, context); })};
-    if (statsTexts(form) != grouped)
-        fail(QStringLiteral("les statistiques de la référence diffèrent de celles du changement d'onglet"));
-    if (grouped.at(0).size() < 10)
-        fail(QStringLiteral("statistiques presque vides"));
-    expectNoMessage(setup, tabChange.operation);
-    tabChange.referenceMedian = median(reference.ms);
-    return {tabChange, reference};
+    return {settle, [&form] { form.onglet->setCurrentIndex(form.onglet->currentIndex() == 0 ? 1 : 0); }};
 }
 
-std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
+Work melviSearch(MainWindow &window, const QString &criterion)
 {
     MainForm &form = window.form();
-    auto *searchTab = form.window->findChild<search::SearchTab *>();
-    if (!searchTab)
-        fail(QStringLiteral("onglet Recherche sans son comportement"));
-    // About a tenth of the generated places contain these letters.
-    const QString criterion = QStringLiteral("ro");
-    constexpr int searchPage = 3;
-
-    auto prepare = [&] {
+    auto prepare = [&form, criterion] {
         settle();
         form.onglet->setCurrentIndex(searchPage);
         form.searchOptions[std::size_t(melvi().id)]->setChecked(true);
         form.cherche->setText(criterion);
     };
-    Measure search{QStringLiteral("recherche dans melvi"), timeRuns(50, prepare, [&] { form.btSearch->click(); }),
-                   0, 5};
-    expectNoMessage(setup, search.operation);
-    const int found = form.grilleSearch->rows() - 2;
-    if (found < 50 || found > 200)
-        fail(QStringLiteral("la recherche de « %1 » trouve %2 entrées").arg(criterion).arg(found));
-    search.operation += QStringLiteral(" (« %1 » : %2 trouvées)").arg(criterion).arg(found);
+    return {prepare, [&form] { form.btSearch->click(); }};
+}
 
-    // A result from the middle of the list; the jump leaves the search tab,
-    // so it runs the tab-change handling too.
+std::vector<Measure> measureTabChange(const Setup &setup, MainWindow &window)
+{
+    MainForm &form = window.form();
+    BareDatabase bare(setup.catalogue());
+    const QStringList statistics = statisticsQueries();
+    Measure change = timeBeside(QStringLiteral("changement d'onglet"), 30, tabChange(window),
+                                QStringLiteral("SQL des statistiques seul"), {settle, [&] { stepAll(bare, statistics); }}, 2);
+    const auto grouped = statsTexts(form);
+    Measure reference{QStringLiteral("  référence : une requête par auteur"),
+                      timeRuns(5, {settle, [&] { referenceTabChange(form, window.context()); }})};
+    if (statsTexts(form) != grouped)
+        fail(QStringLiteral("les statistiques de la référence diffèrent de celles du changement d'onglet"));
+    if (grouped.at(0).size() < 10)
+        fail(QStringLiteral("statistiques presque vides"));
+    expectNoMessage(setup, change.name);
+    // The reference must stay far behind the operation.
+    reference.givenRatio = median(reference.ms) / median(change.ms);
+    reference.goal = 20;
+    reference.goalIsMinimum = true;
+    return {change, reference};
+}
+
+std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
+{
+    MainForm &form = window.form();
+    if (!form.window->findChild<search::SearchTab *>())
+        fail(QStringLiteral("onglet Recherche sans son comportement"));
+    BareDatabase bare(setup.catalogue());
+    // About a tenth of the generated places contain these letters.
+    const QString criterion = QStringLiteral("ro");
+    const QString where = QStringLiteral("SELECT ref, %1 FROM %2 WHERE instr(bench_upper(%1), ?1) > 0 ORDER BY rowid")
+                              .arg(melvi().nameField, melvi().table);
+    int floorFound = 0;
+    Measure search = timeBeside(QStringLiteral("recherche dans melvi"), 50, melviSearch(window, criterion),
+                                QStringLiteral("même WHERE en SQL, mêmes majuscules"),
+                                {settle, [&] { floorFound = bare.rows(where, {criterion.toUpper()}); }}, 2);
+    expectNoMessage(setup, search.name);
+    const int found = form.grilleSearch->rows() - 2;
+    if (found < 50 || found > 200 || floorFound != found)
+        fail(QStringLiteral("la recherche de « %1 » trouve %2 entrées, le SQL %3").arg(criterion).arg(found).arg(floorFound));
+    search.name += QStringLiteral(" (« %1 » : %2 trouvées)").arg(criterion).arg(found);
+
+    // A result from the middle of the list. The jump leaves the search tab,
+    // so it runs the tab-change handling too: its floor is the statistics'
+    // SQL and the list in the order its grid shows.
     const int resultRow = 1 + found / 2;
     const int number = search::entryNumber(form.grilleSearch->text(resultRow, 0));
     Grid &grid = *form.tab(melvi()).grid;
-    Measure jump{QStringLiteral("saut vers un résultat"),
-                 timeRuns(
-                     30,
-                     [&] {
-                         settle();
-                         form.onglet->setCurrentIndex(searchPage);
-                     },
-                     [&] { emit form.grilleSearch->cellClicked(resultRow, 0); }),
-                 0, 5};
+    const QStringList jumpQueries = statisticsQueries() << listQuery(melvi());
+    Measure jump = timeBeside(
+        QStringLiteral("saut vers un résultat"), 30,
+        {[&] {
+             settle();
+             form.onglet->setCurrentIndex(searchPage);
+         },
+         [&] { emit form.grilleSearch->cellClicked(resultRow, 0); }},
+        QStringLiteral("SQL des statistiques et de la liste"), {settle, [&] { stepAll(bare, jumpQueries); }}, 2);
     if (form.onglet->currentIndex() != melvi().tabIndex ||
         search::entryNumber(grid.text(grid.row(), 0)) != number ||
         grid.cellBackground(grid.row(), search::highlightColumn) != search::highlightColor())
         fail(QStringLiteral("le saut n'a pas mis l'entrée %1 en évidence").arg(number));
-    expectNoMessage(setup, jump.operation);
+    expectNoMessage(setup, jump.name);
     return {search, jump};
 }
 
@@ -206,6 +204,7 @@ std::vector<Measure> measureSort(const Setup &setup, MainWindow &window)
     CategoryTab &tab = form.tab(zarpo());
     form.onglet->setCurrentIndex(zarpo().tabIndex);
     Grid &grid = *tab.grid;
+    BareDatabase bare(setup.catalogue());
     auto clickHeader = [&](int column) { emit grid.horizontalHeader()->sectionClicked(column); };
     // Each timed sort starts from the list in number order.
     auto byNumber = [&] {
@@ -215,53 +214,92 @@ std::vector<Measure> measureSort(const Setup &setup, MainWindow &window)
 
     std::vector<Measure> measures;
     const QString names[] = {QStringLiteral("tri par nom"), QStringLiteral("tri par auteur")};
+    const QString fields[] = {zarpo().nameField, QStringLiteral("auteur")};
     for (int column : {1, 2}) {
-        measures.push_back({names[column - 1], timeRuns(20, byNumber, [&] { clickHeader(column); }), 0, 30});
+        const QString query = listQuery(zarpo(), fields[column - 1]);
+        measures.push_back(timeBeside(names[column - 1], 20, {byNumber, [&] { clickHeader(column); }},
+                                      QStringLiteral("SQL de la liste dans le même ordre"),
+                                      {settle, [&] { bare.rows(query); }}, 2));
         if (grid.rows() != 1000)
             fail(QStringLiteral("le tri a perdu des lignes"));
-        for (int row = 2; row < grid.rows(); ++row)
-            if (frenchCompare(grid.text(row - 1, column), grid.text(row, column)) > 0)
-                fail(QStringLiteral("%1 : lignes %2 et %3 dans le désordre").arg(names[column - 1]).arg(row - 1).arg(row));
+        const QStringList floorOrder = bare.texts(query, column);
+        for (int row = 1; row < grid.rows(); ++row)
+            if (grid.text(row, column) != floorOrder.value(row - 1))
+                fail(QStringLiteral("%1 : ligne %2 autre que celle du SQL").arg(names[column - 1]).arg(row));
     }
     expectNoMessage(setup, QStringLiteral("tri"));
     byNumber();
     return measures;
 }
 
-std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window)
+namespace {
+
+// The floors of the edits: the same statement, alone in one transaction,
+// on a copy of the same file with the same settings. A row the program
+// writes along with the change belongs in the same transaction here.
+void commitAlone(BareDatabase &copy, const QString &query, const std::vector<std::optional<QString>> &values)
+{
+    copy.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    copy.execute(query, values);
+    copy.execute(QStringLiteral("COMMIT"));
+}
+
+Measure measureAdd(const Setup &setup, MainWindow &window, BareDatabase &copy)
 {
     MainForm &form = window.form();
     Catalogue &catalogue = *window.context().catalogue;
-
     // The add: entry 999 of zarpo, taken out again (file and grid) before
     // each run, so the list is full-size and the add is always the next one.
     // An author already known, so auteurs is read but not written.
     CategoryTab &zarpoTab = form.tab(zarpo());
     form.onglet->setCurrentIndex(zarpo().tabIndex);
     const QString last = QStringLiteral("999");
+    const QString placeName = QStringLiteral("Phare de la Coubre");
+    const QString author = QStringLiteral("Zoé");
+    const QString removeLast = QStringLiteral("DELETE FROM zarpo WHERE ref = ?1");
     auto makeRoom = [&] {
         settle();
-        executeOn(catalogue, QStringLiteral("DELETE FROM zarpo WHERE ref = ?1"), last);
+        executeOn(catalogue, removeLast, last);
         zarpoTab.grid->setRows(zarpoTab.grid->rows() - 1);
         zarpoTab.number->setText(last);
-        zarpoTab.name->setText(QStringLiteral("Phare de la Coubre"));
-        zarpoTab.setAuthorText(QStringLiteral("Zoé"));
+        zarpoTab.name->setText(placeName);
+        zarpoTab.setAuthorText(author);
         zarpoTab.url->clear();
         zarpoTab.link->clear();
     };
-    Measure add{QStringLiteral("ajout (écrit dans le fichier)"), timeRuns(20, makeRoom, [&] { zarpoTab.addButton->click(); }),
-                0, 20};
-    expectNoMessage(setup, add.operation);
+    const QString insert = QStringLiteral("INSERT INTO %1 (ref, %2, auteur, url, lien) VALUES (?1, ?2, ?3, ?4, ?5)")
+                               .arg(zarpo().table, zarpo().nameField);
+    Measure add = timeBeside(QStringLiteral("ajout (écrit dans le fichier)"), 20,
+                             {makeRoom, [&] { zarpoTab.addButton->click(); }},
+                             QStringLiteral("INSERT seul, validé, sur une copie"),
+                             {[&] {
+                                  settle();
+                                  copy.execute(removeLast, {last});
+                              },
+                              [&] { commitAlone(copy, insert, {last, placeName, author, QString(), QString()}); }},
+                             1.5);
+    expectNoMessage(setup, add.name);
     if (zarpoTab.grid->rows() != 1000 || zarpoTab.grid->text(999, 0) != last || !zarpoTab.number->text().isEmpty())
         fail(QStringLiteral("l'ajout n'a pas montré l'entrée 999"));
     if (const Result<int> n = catalogue.count(zarpo()); !n || *n != 999)
         fail(QStringLiteral("l'ajout n'a pas écrit l'entrée 999"));
 
+    return add;
+}
+
+Measure measureUpdate(const Setup &setup, MainWindow &window, BareDatabase &copy)
+{
+    MainForm &form = window.form();
+    Catalogue &catalogue = *window.context().catalogue;
     // The update: entry 500 of melvi, loaded by a click on its row, then
-    // renamed in turn.
+    // renamed in turn; the floor renames it the same way in the copy.
     CategoryTab &melviTab = form.tab(melvi());
     form.onglet->setCurrentIndex(melvi().tabIndex);
     const int row = 500;
+    const Result<std::optional<Entry>> before = catalogue.find(melvi(), QStringLiteral("500"));
+    if (!before || !before->has_value())
+        fail(QStringLiteral("entrée 500 introuvable"));
+    const Entry entry = **before;
     int run = 0;
     auto load = [&] {
         settle();
@@ -270,14 +308,40 @@ std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window)
             fail(QStringLiteral("la ligne 500 ne montre pas l'entrée 500"));
         melviTab.name->setText(QStringLiteral("Pointe du Raz %1").arg(++run));
     };
-    Measure update{QStringLiteral("mise à jour (écrite dans le fichier)"),
-                   timeRuns(20, load, [&] { melviTab.updateButton->click(); }), 0, 20};
-    expectNoMessage(setup, update.operation);
+    const QString update = QStringLiteral("UPDATE %1 SET ref = ?2, %2 = ?3, auteur = ?4, url = ?5, lien = ?6 "
+                                          "WHERE rowid = (SELECT rowid FROM %1 WHERE ref = ?1 LIMIT 1)")
+                               .arg(melvi().table, melvi().nameField);
+    int floorRun = 0;
+    Measure rewrite = timeBeside(QStringLiteral("mise à jour (écrite dans le fichier)"), 20,
+                                 {load, [&] { melviTab.updateButton->click(); }},
+                                 QStringLiteral("UPDATE seul, validé, sur une copie"),
+                                 {settle,
+                                  [&] {
+                                      commitAlone(copy, update, {entry.ref, entry.ref,
+                                                           QStringLiteral("Pointe du Raz %1").arg(++floorRun),
+                                                           entry.author, entry.url, entry.link});
+                                  }},
+                                 1.5);
+    expectNoMessage(setup, rewrite.name);
     const Result<std::optional<Entry>> written = catalogue.find(melvi(), QStringLiteral("500"));
     if (!written || !written->has_value() || (*written)->name != QStringLiteral("Pointe du Raz %1").arg(run) ||
         melviTab.grid->text(row, 1) != (*written)->name)
         fail(QStringLiteral("la mise à jour n'a pas été écrite"));
-    return {add, update};
+    return rewrite;
+}
+
+} // namespace
+
+std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window)
+{
+    Catalogue &catalogue = window.catalogue();
+    const QString copyPath = QDir(setup.programDir).filePath(QStringLiteral("copie.mdb"));
+    if (!QFile::copy(catalogue.path(), copyPath))
+        fail(QStringLiteral("copie du catalogue impossible"));
+    BareDatabase copy(copyPath);
+    copy.takeSettingsOf(catalogue.handle());
+    Measure add = measureAdd(setup, window, copy);
+    return {add, measureUpdate(setup, window, copy)};
 }
 
 } // namespace tabrix::bench

@@ -18,18 +18,33 @@ namespace tabrix::bench {
 struct Setup {
     QString programDir;
     RecordingServices *services = nullptr;
+
+    QString catalogue() const;
 };
 
-// From opening the catalogue to the main window filled (grids, author
-// lists, headers); the window's destruction is not counted.
+// Makes the catalogue of a program directory: `perList` entries in each
+// list, `authors` pseudonyms, every one of them in auteurs. Returns how many
+// authors auteurs holds.
+int makeCatalogue(const QString &programDir, int perList, int authors);
+
+// From the start of a process to the main window filled and painted, beside
+// an empty window of the same size; then the same inside this process.
 std::vector<Measure> measureStartUp(const Setup &setup);
 
-// The operations on a started, shown main window.
+// The operations on a started, shown main window. Each row is timed beside
+// its floor (timeBeside()): adding one is a function here and a line in
+// the list of main().
 std::vector<Measure> measureTabChange(const Setup &setup, MainWindow &window);
 std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window);
 std::vector<Measure> measureSort(const Setup &setup, MainWindow &window);
 std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window);
 std::vector<Measure> measurePicture(const Setup &setup, MainWindow &window);
+// The tab change and the search on catalogues of 1/4, 1/2 and the full size.
+std::vector<Measure> measureScale(const Setup &setup, MainWindow &window);
+
+// What the tab change and the search do, as a timed piece of work.
+Work tabChange(MainWindow &window);
+Work melviSearch(MainWindow &window, const QString &criterion);
 
 // Stops the benchmark with a message when an operation did not do what it
 // is timed for.

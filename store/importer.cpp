@@ -4,12 +4,12 @@
 #include "store/category.h"
 #include "store/schema.h"
 #include "store/sqlite.h"
+#include "store/systemerror.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QTemporaryDir>
 
 #include <sqlite3.h>
 
@@ -20,11 +20,6 @@
 namespace tabrix {
 
 namespace {
-
-QString shown(const QString &path)
-{
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
 
 QString number(int value)
 {
@@ -193,27 +188,8 @@ std::vector<Target> targets()
     return list;
 }
 
-Status run(sqlite3 *db, const char *query)
+Result<std::vector<int>> fill(sqlite3 *db, const ImportPlan &plan)
 {
-    const int code = sqlite3_exec(db, query, nullptr, nullptr, nullptr);
-    if (code != SQLITE_OK)
-        return Failure{sql::describe(code)};
-    return success();
-}
-
-Result<std::vector<int>> fill(const QString &path, const ImportPlan &plan)
-{
-    sqlite3 *db = nullptr;
-    const int opened = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    struct Closer {
-        sqlite3 *db;
-        ~Closer() { sqlite3_close_v2(db); }
-    } closer{db};
-    if (opened != SQLITE_OK)
-        return Failure{sql::describe(opened)};
-    if (Status begun = run(db, "BEGIN IMMEDIATE"); !begun)
-        return Failure{begun.error()};
-
     std::vector<int> written;
     for (const ImportTable &table : plan.tables) {
         QStringList parameters;
@@ -238,8 +214,6 @@ Result<std::vector<int>> fill(const QString &path, const ImportPlan &plan)
             return Failure{sql::describe(count.code())};
         written.push_back(int(count.integer(0)));
     }
-    if (Status committed = run(db, "COMMIT"); !committed)
-        return Failure{committed.error()};
     return written;
 }
 
@@ -309,40 +283,25 @@ ImportPlan planImport(const std::vector<SourceTable> &source)
 
 Result<std::vector<int>> writeImport(const ImportPlan &plan, const QString &target)
 {
-    const QFileInfo info(target);
-    if (info.exists() || info.isSymLink())
-        return Failure{QStringLiteral("Le fichier « %1 » existe déjà : il n'est pas remplacé.").arg(shown(target))};
-    const QDir folder = info.absoluteDir();
-    if (!folder.exists())
-        return Failure{QStringLiteral("Le dossier « %1 » n'existe pas.").arg(QDir::toNativeSeparators(folder.path()))};
-
-    // The new file is made whole in a private folder beside the target, then
-    // renamed into place; the folder and anything left in it go away.
-    QTemporaryDir work(folder.filePath(QStringLiteral(".tabrix-import-XXXXXX")));
-    if (!work.isValid())
-        return Failure{QStringLiteral("Impossible d'écrire dans le dossier « %1 ».")
-                           .arg(QDir::toNativeSeparators(folder.path()))};
-    const QString temporary = work.filePath(info.fileName());
-    auto failed = [&](const QString &reason) {
-        return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être écrit : %2. Rien n'a été écrit.")
-                           .arg(shown(target), reason)};
-    };
-
-    if (Status created = createCatalogue(temporary); !created)
-        return Failure{created.error()};
-    Result<std::vector<int>> written = fill(temporary, plan);
-    if (!written)
-        return failed(written.error());
-    {
-        const Catalogue::Opened check = Catalogue::open(temporary);
-        if (const auto *refused = std::get_if<Catalogue::OpenFailure>(&check))
-            return failed(refused->message);
-    }
-    if (!QFile::rename(temporary, target)) {
-        if (QFileInfo::exists(target))
-            return Failure{QStringLiteral("Le fichier « %1 » existe déjà : il n'est pas remplacé.").arg(shown(target))};
-        return failed(QStringLiteral("le fichier n'a pas pu être mis en place"));
-    }
+    std::vector<int> written;
+    const Status made = makeCatalogue(
+        target,
+        [&](sqlite3 *db) -> Status {
+            Result<std::vector<int>> counts = fill(db, plan);
+            if (!counts)
+                return Failure{counts.error()};
+            written = *counts;
+            return success();
+        },
+        [&](const QString &temporary) -> Status {
+            const Catalogue::Opened check = Catalogue::open(temporary);
+            if (const auto *refused = std::get_if<Catalogue::OpenFailure>(&check))
+                return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être écrit : %2.")
+                                   .arg(shownPath(target), refused->message)};
+            return success();
+        });
+    if (!made)
+        return Failure{made.error()};
     return written;
 }
 

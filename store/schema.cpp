@@ -1,6 +1,8 @@
 #include "store/schema.h"
 
 #include "store/category.h"
+#include "store/newfile.h"
+#include "store/systemerror.h"
 #include "store/sqlite.h"
 
 #include <QDir>
@@ -17,11 +19,6 @@
 namespace tabrix {
 
 namespace {
-
-QString shown(const QString &path)
-{
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
 
 Status run(sqlite3 *db, const QString &query)
 {
@@ -46,38 +43,38 @@ QString schemaText()
     return text;
 }
 
-// Writes a new catalogue next to `path` under a temporary name, lets `fill`
-// put its content in, then renames it into place.
-Status writeNew(const QString &path, const std::function<Status(sqlite3 *)> &fill)
-{
-    if (QFileInfo::exists(path))
-        return Failure{QStringLiteral("Le fichier « %1 » existe déjà : il n'est pas remplacé.").arg(shown(path))};
-    const QString temporary = path + QStringLiteral(".tmp-creation");
-    QFile::remove(temporary);
+} // namespace
 
+Status makeCatalogue(const QString &path, const std::function<Status(sqlite3 *)> &fill,
+                     const std::function<Status(const QString &)> &verify)
+{
+    NewFile file(path);
+    if (Status reserved = file.reserve(); !reserved)
+        return reserved;
     sqlite3 *db = nullptr;
-    int code = sqlite3_open_v2(QFile::encodeName(temporary).constData(), &db,
-                               SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int code = sqlite3_open_v2(QFile::encodeName(file.temporaryPath()).constData(), &db,
+                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
     Status status = success();
     if (code != SQLITE_OK)
         status = Failure{sql::describe(code)};
     if (status)
         status = run(db, QStringLiteral("BEGIN;\n") + schemaText());
-    if (status)
+    if (status && fill)
         status = fill(db);
     if (status)
         status = run(db, QStringLiteral("COMMIT;"));
     sqlite3_close_v2(db);
-
-    if (status && !QFile::rename(temporary, path))
-        status = Failure{QStringLiteral("impossible de nommer le fichier")};
-    if (!status) {
-        QFile::remove(temporary);
-        QFile::remove(temporary + QStringLiteral("-journal"));
-        return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être créé : %2.").arg(shown(path), status.error())};
-    }
-    return success();
+    if (!status)
+        return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être créé : %2.").arg(shownPath(path), status.error())};
+    if (verify)
+        if (Status checked = verify(file.temporaryPath()); !checked)
+            return checked;
+    if (Status finished = file.finish(); !finished)
+        return finished;
+    return file.publish();
 }
+
+namespace {
 
 const QStringList &pseudonyms()
 {
@@ -169,12 +166,12 @@ Status fillSample(sqlite3 *db, const SampleShape &shape)
 
 Status createCatalogue(const QString &path)
 {
-    return writeNew(path, [](sqlite3 *) { return success(); });
+    return makeCatalogue(path, {});
 }
 
 Status createSampleCatalogue(const QString &path, const SampleShape &shape)
 {
-    return writeNew(path, [&](sqlite3 *db) { return fillSample(db, shape); });
+    return makeCatalogue(path, [&](sqlite3 *db) { return fillSample(db, shape); });
 }
 
 } // namespace tabrix

@@ -5,12 +5,22 @@
 #include <QString>
 
 #include <array>
+#include <functional>
+
+struct sqlite3;
 
 namespace tabrix {
 
 // Creates an empty catalogue with its five tables and indexes. Refuses to
 // overwrite an existing file; the file appears whole or not at all.
 Status createCatalogue(const QString &path);
+
+// Makes a new catalogue at `path` with the five tables and their indexes,
+// then lets `fill` write into it in the same transaction; `verify` may then
+// look at the finished file (given its temporary path) before it takes its
+// name. Nothing that exists is ever replaced: see NewFile.
+Status makeCatalogue(const QString &path, const std::function<Status(sqlite3 *)> &fill,
+                     const std::function<Status(const QString &)> &verify = {});
 
 // The shape of a generated sample catalogue.
 struct SampleShape {

@@ -11,6 +11,8 @@
 
 #include <map>
 
+#include <unistd.h>
+
 namespace tabrix::test {
 
 struct ToolRun {
@@ -19,10 +21,27 @@ struct ToolRun {
     QString err;
 };
 
-inline ToolRun runAdmin(const QStringList &arguments)
+struct RunOptions {
+    QStringList environment; // NAME=value, added to the test's own
+    QString output;          // a file for standard output
+    bool ordinaryUser = false; // run as "nobody" when the test runs as root
+    QString workingDirectory;
+};
+
+inline ToolRun runAdmin(const QStringList &arguments, const RunOptions &options = {})
 {
     QProcess process;
-    process.start(QStringLiteral(TABRIX_ADMIN_PATH), arguments);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &variable : options.environment)
+        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(options.workingDirectory);
+    if (!options.output.isEmpty())
+        process.setStandardOutputFile(options.output);
+    if (options.ordinaryUser && ::geteuid() == 0)
+        process.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", TABRIX_ADMIN_PATH} + arguments);
+    else
+        process.start(QStringLiteral(TABRIX_ADMIN_PATH), arguments);
     const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
     process.kill(); // does nothing once ended
     return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),

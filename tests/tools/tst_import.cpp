@@ -119,30 +119,25 @@ private slots:
     void refusesAndWritesNothing_data()
     {
         QTest::addColumn<QByteArray>("source");
-        QTest::addColumn<bool>("targetExists");
         QTest::addColumn<QStringList>("said");
         QTest::newRow("number twice")
-            << patched({{"007", "002"}}) << false
+            << patched({{"007", "002"}})
             << QStringList{"Le catalogue ne peut pas être importé :", "zarpo : le numéro « 002 » figure 2 fois :\n"
                            "    ligne 2 : « 002 », « Noël à la forêt », « Émile Zola », sans valeur, texte vide\n"
                            "    ligne 3 : « 002 », « L'Œuvre — « spécial » », « Zoé Dupré », « http://example.org/oeuvre », "
                            "sans valeur"};
-        QTest::newRow("list missing") << patched({{ucs2("zarpo"), ucs2("zarpy")}}) << false << QStringList{"« zarpo » manque."};
-        QTest::newRow("target exists") << patched({}) << true << QStringList{"existe déjà : il n'est pas remplacé."};
-        QTest::newRow("text file") << QByteArray("ref;nom\n001;Noël\n") << false << QStringList{"n'est pas une base Access."};
-        QTest::newRow("cut short") << patched({}).left(39 * 4096) << false
+        QTest::newRow("list missing") << patched({{ucs2("zarpo"), ucs2("zarpy")}}) << QStringList{"« zarpo » manque."};
+        QTest::newRow("text file") << QByteArray("ref;nom\n001;Noël\n") << QStringList{"n'est pas une base Access."};
+        QTest::newRow("cut short") << patched({}).left(39 * 4096)
                                    << QStringList{"ne peut pas être lue : la table « zarpo » est incomplète"};
     }
 
     void refusesAndWritesNothing()
     {
         QFETCH(QByteArray, source);
-        QFETCH(bool, targetExists);
         QFETCH(QStringList, said);
         QTemporaryDir work;
         writeBytes(work.filePath("ancien.mdb"), source);
-        if (targetExists)
-            writeBytes(work.filePath("Tabrix.mdb"), "à garder tel quel");
         const auto before = folderContent(work.path());
 
         const ToolRun run = runAdmin({"import", work.filePath("ancien.mdb"), work.filePath("Tabrix.mdb")});

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <sqlite3.h>
 
@@ -20,63 +19,57 @@ namespace tabrix::admin {
 
 namespace {
 
-constexpr int busyWaitMs = 10000;
-
-QString systemText(int error)
+// The file's header says WAL mode (its read and write versions are 2).
+bool walMode(const QString &path)
 {
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("accès refusé");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("le disque est plein");
-    case EROFS:
-        return QStringLiteral("le support est en lecture seule");
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("le dossier n'existe pas");
-    case EIO:
-        return QStringLiteral("erreur d'écriture sur le disque");
-    default:
-        return QStringLiteral("erreur du système n° %1").arg(error);
-    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(20);
+    return head.size() == 20 && head[18] == 2 && head[19] == 2;
 }
-
-Status writeFailure(const QString &path, int error)
-{
-    return Failure{QStringLiteral("Le fichier « %1 » n'a pas pu être écrit : %2.").arg(shown(path), systemText(error))};
-}
-
-// The permissions a file created now would get: read and write for all,
-// less what the user's umask takes away.
-mode_t newFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 
 } // namespace
 
-QString shown(const QString &path)
+Status checkRegularFile(const QString &path, const QString &what)
 {
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (path.isEmpty())
+        return Failure{QStringLiteral("Aucun %1 n'est donné : nom vide.").arg(what)};
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        if (errno == ENOENT)
+            return Failure{QStringLiteral("Le %1 « %2 » est introuvable.").arg(what, shown(path))};
+        return Failure{QStringLiteral("Le %1 « %2 » ne peut pas être lu : %3.").arg(what, shown(path),
+                                                                                   systemErrorText(errno))};
+    }
+    if (S_ISDIR(info.st_mode))
+        return Failure{QStringLiteral("« %1 » est un dossier, pas un %2.").arg(shown(path), what)};
+    if (!S_ISREG(info.st_mode))
+        return Failure{QStringLiteral("« %1 » n'est pas un fichier ordinaire : il n'est pas lu.").arg(shown(path))};
+    if (::access(QFile::encodeName(path).constData(), R_OK) != 0)
+        return Failure{QStringLiteral("Le %1 « %2 » ne peut pas être lu : %3.").arg(what, shown(path),
+                                                                                   systemErrorText(errno))};
+    return success();
 }
 
-QString alreadyThere(const QString &path)
+QString lockHolder(const QString &path)
 {
-    return QStringLiteral("Le fichier « %1 » existe déjà : il n'est pas remplacé.").arg(shown(path));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return QString();
+    struct flock lock = {};
+    lock.l_type = F_WRLCK; // conflicts with any lock SQLite takes
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0x40000000; // where SQLite places its locks
+    lock.l_len = 512;
+    const bool known = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK && lock.l_pid > 0;
+    ::close(fd);
+    if (!known)
+        return QString();
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(lock.l_pid));
+    const QString name = comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readAll()).trimmed() : QString();
+    return name.isEmpty() ? QStringLiteral("n° %1").arg(lock.l_pid)
+                          : QStringLiteral("%1, n° %2").arg(name).arg(lock.l_pid);
 }
 
 Connection::~Connection()
@@ -116,15 +109,22 @@ QString sqliteText(sqlite3 *db, int code)
     }
 }
 
-Result<Connection> openCatalogueFile(const QString &path, Access access)
+Result<Connection> openCatalogueFile(const QString &path, Access access, bool *unreadable)
 {
+    if (Status regular = checkRegularFile(path, QStringLiteral("catalogue")); !regular) {
+        if (unreadable && QFileInfo(path).isFile())
+            *unreadable = true;
+        return Failure{regular.error()};
+    }
     switch (inspectFile(path)) {
     case FileKind::Missing:
         return Failure{QStringLiteral("Le catalogue « %1 » est introuvable.").arg(shown(path))};
     case FileKind::Directory:
         return Failure{QStringLiteral("« %1 » est un dossier, pas un catalogue.").arg(shown(path))};
     case FileKind::Unreadable:
-        return Failure{QStringLiteral("Le catalogue « %1 » ne peut pas être lu : accès refusé.").arg(shown(path))};
+        if (unreadable)
+            *unreadable = true;
+        return Failure{QStringLiteral("Le catalogue « %1 » ne peut pas être lu : permission refusée.").arg(shown(path))};
     case FileKind::Access:
         return Failure{QStringLiteral("Le fichier « %1 » est une base Access de l'ancien programme : convertissez-la "
                                       "d'abord avec « tabrix-admin import ».")
@@ -135,110 +135,36 @@ Result<Connection> openCatalogueFile(const QString &path, Access access)
         break;
     }
 
+    // A WAL catalogue with no log beside it: a read-write connection that
+    // writes nothing removes the log and its index when it closes.
+    const bool tidyWal = walMode(path) && !QFileInfo::exists(path + QStringLiteral("-wal"))
+                         && !QFileInfo::exists(path + QStringLiteral("-shm"));
     const QByteArray name = QFile::encodeName(path);
     sqlite3 *db = nullptr;
     int code = SQLITE_CANTOPEN;
-    if (access == Access::Reading) {
-        code = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (access == Access::Reading || tidyWal) {
+        code = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
         if (code != SQLITE_OK) {
             sqlite3_close_v2(db);
             db = nullptr;
         }
     }
+    const bool writable = code == SQLITE_OK;
     if (code != SQLITE_OK)
-        code = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        code = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr);
     Connection connection(db);
-    if (code != SQLITE_OK)
+    if (code != SQLITE_OK) {
+        if (unreadable)
+            *unreadable = true;
         return Failure{QStringLiteral("Le catalogue « %1 » ne peut pas être ouvert : %2.")
                            .arg(shown(path), sqliteText(db, code))};
+    }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, busyWaitMs);
+    if (writable && access == Access::ReadOnly)
+        connection.run("PRAGMA query_only = ON");
     return connection;
 }
 
-NewFile::NewFile(QString path) : m_path(std::move(path)) {}
-
-NewFile::~NewFile()
-{
-    if (!m_published && !m_temporary.isEmpty()) {
-        QFile::remove(m_temporary);
-        QFile::remove(m_temporary + QStringLiteral("-journal"));
-    }
-}
-
-Status NewFile::reserve()
-{
-    const QFileInfo target(m_path);
-    if (target.exists() || target.isSymLink())
-        return Failure{alreadyThere(m_path)};
-    if (!target.dir().exists())
-        return Failure{QStringLiteral("Le dossier « %1 » n'existe pas.").arg(shown(target.absolutePath()))};
-    QTemporaryFile temporary(target.dir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
-    temporary.setAutoRemove(false);
-    if (!temporary.open())
-        return Failure{QStringLiteral("Aucun fichier ne peut être créé dans le dossier « %1 » : %2.")
-                           .arg(shown(target.absolutePath()), temporary.errorString())};
-    m_temporary = temporary.fileName();
-    return success();
-}
-
-Status NewFile::write(const QByteArray &bytes)
-{
-    QFile file(m_temporary);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size() || !file.flush())
-        return writeFailure(m_path, errno ? errno : EIO);
-    return success();
-}
-
-Status NewFile::finish()
-{
-    const int fd = ::open(QFile::encodeName(m_temporary).constData(), O_RDWR);
-    if (fd < 0)
-        return writeFailure(m_path, errno);
-    const bool done = ::fsync(fd) == 0 && ::fchmod(fd, newFileMode()) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!done)
-        return writeFailure(m_path, error);
-    return success();
-}
-
-Status NewFile::publish()
-{
-    const QByteArray from = QFile::encodeName(m_temporary);
-    const QByteArray to = QFile::encodeName(m_path);
-    int result = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
-    if (result != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
-        // This file system cannot rename without replacing: a hard link
-        // refuses a taken name just as well.
-        result = ::link(from.constData(), to.constData());
-        if (result == 0)
-            ::unlink(from.constData());
-        else if (errno == EPERM || errno == ENOTSUP) {
-            // Nor can it link (FAT on a USB stick): look, then rename.
-            const QFileInfo target(m_path);
-            if (target.exists() || target.isSymLink())
-                errno = EEXIST;
-            else
-                result = ::rename(from.constData(), to.constData());
-        }
-    }
-    if (result != 0) {
-        if (errno == EEXIST)
-            return Failure{alreadyThere(m_path)};
-        return writeFailure(m_path, errno);
-    }
-    m_published = true;
-    syncFolder(QFileInfo(m_path).absolutePath());
-    return success();
-}
-
-void NewFile::withdraw()
-{
-    if (m_published)
-        QFile::remove(m_path);
-    m_published = false;
-}
 
 } // namespace tabrix::admin

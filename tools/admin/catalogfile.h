@@ -1,6 +1,8 @@
 #pragma once
 
+#include "store/newfile.h"
 #include "store/result.h"
+#include "store/systemerror.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,7 +12,7 @@ struct sqlite3;
 namespace tabrix::admin {
 
 // A path as the user reads it in a message.
-QString shown(const QString &path);
+inline QString shown(const QString &path) { return shownPath(path); }
 
 // An SQLite connection, closed when it goes out of scope.
 class Connection {
@@ -41,46 +43,24 @@ enum class Access {
 };
 
 // Opens an existing catalogue file after making sure it is one: missing
-// files, folders, the old program's Access files and other files get a
-// French message. Tables are not looked at.
-Result<Connection> openCatalogueFile(const QString &path, Access access);
+// files, folders, special files, the old program's Access files and other
+// files get a French message. Tables are not looked at. A catalogue in WAL
+// mode is opened so that closing it leaves no file that was not there.
+// `unreadable` is set when the file is a catalogue that cannot be read now.
+Result<Connection> openCatalogueFile(const QString &path, Access access, bool *unreadable = nullptr);
+
+// How long a reader waits for a writer's lock before giving up.
+constexpr int busyWaitMs = 1500;
 
 // The French text of an SQLite failure on `db`.
 QString sqliteText(sqlite3 *db, int code);
 
-// A new file that appears under its final name only when it is complete:
-// written under a hidden temporary name in the same folder, then renamed
-// without ever replacing a file of that name.
-class NewFile {
-public:
-    explicit NewFile(QString path);
-    ~NewFile(); // removes the temporary file unless published
+// Why `path` cannot be read as a file (missing, a folder, a FIFO or other
+// special file, unreadable), or success. Never blocks.
+Status checkRegularFile(const QString &path, const QString &what);
 
-    NewFile(const NewFile &) = delete;
-    NewFile &operator=(const NewFile &) = delete;
-
-    // Creates the temporary file; its path, for writers that open it
-    // themselves.
-    Status reserve();
-    const QString &temporaryPath() const { return m_temporary; }
-    const QString &path() const { return m_path; }
-
-    Status write(const QByteArray &bytes);
-    // Flushes it to the disk and gives it the permissions of a new file.
-    Status finish();
-    // Renames it to its final name; refuses when that name is taken.
-    Status publish();
-    // Removes the published file again (when a later step of the same
-    // command failed).
-    void withdraw();
-
-private:
-    QString m_path;
-    QString m_temporary;
-    bool m_published = false;
-};
-
-// A French message for a file that is already there and is not replaced.
-QString alreadyThere(const QString &path);
+// The program that holds a lock on the file, when it can be known:
+// "tabrix (n° 1234)"; empty otherwise.
+QString lockHolder(const QString &path);
 
 } // namespace tabrix::admin

@@ -1,14 +1,16 @@
-// tabrix-admin check: the file's integrity, and what Tabrix would refuse in
-// a catalogue: missing tables or columns, entry numbers that are not three
-// digits, numbers used twice, gaps in a list's numbers (adds then ask for a
-// number that already exists) and authors with an apostrophe. The file is
+// tabrix-admin check: the file's integrity, and what Tabrix would refuse or
+// mishandle in a catalogue: missing tables, columns or unique number
+// indexes, objects Tabrix does not know (tables, views, triggers), entry
+// numbers that are not three-digit texts, numbers used twice, gaps, full
+// lists, authors with an apostrophe or missing from « auteurs ». The file is
 // opened read-only and never changed. Exit status 0 when nothing is wrong,
-// 1 otherwise.
+// 1 for defects, 3 when the file could not be checked (locked, unreadable).
 
 #include "tools/admin/catalogfile.h"
 #include "tools/admin/command.h"
 
 #include "store/category.h"
+#include "store/french.h"
 #include "store/sqlite.h"
 
 #include <QSet>
@@ -24,6 +26,7 @@ namespace {
 
 constexpr int shownPerKind = 20; // lines of one kind of defect per list
 constexpr int highestNumber = 999;
+constexpr int longestText = 80; // characters of a text shown in the report
 
 class Findings {
 public:
@@ -70,9 +73,18 @@ QString threeDigits(int number)
     return QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
 }
 
+// A text of the catalogue as the report shows it: the first characters
+// of a long one, then "…".
+QString clip(const QString &text)
+{
+    if (text.size() <= longestText)
+        return text;
+    return text.left(longestText) + QStringLiteral("…");
+}
+
 QString entryName(const QString &name)
 {
-    return name.isEmpty() ? QStringLiteral("sans nom") : QStringLiteral("« %1 »").arg(name);
+    return name.isEmpty() ? QStringLiteral("sans nom") : QStringLiteral("« %1 »").arg(clip(name));
 }
 
 // "003, 010 à 012"
@@ -110,6 +122,7 @@ struct Row {
     std::optional<QString> ref;
     QString name;
     QString author;
+    bool refIsText = true;
 };
 
 void checkNumbers(const Category &category, const std::vector<Row> &rows, Findings &findings)
@@ -121,14 +134,18 @@ void checkNumbers(const Category &category, const std::vector<Row> &rows, Findin
     for (const Row &row : rows) {
         if (row.ref)
             byRef[*row.ref] << entryName(row.name);
-        if (const int number = validNumber(row.ref)) {
+        if (row.ref && !row.refIsText) {
+            findings.repeated(invalid, QStringLiteral("%1 : le numéro %2 de l'entrée %3 est enregistré comme un nombre, "
+                                                      "pas comme un texte : Tabrix ne le reconnaît pas.")
+                                           .arg(list, clip(*row.ref), entryName(row.name)));
+        } else if (const int number = validNumber(row.ref)) {
             numbers.insert(number);
         } else if (!row.ref || row.ref->isEmpty()) {
             findings.repeated(invalid, QStringLiteral("%1 : l'entrée %2 n'a pas de numéro.").arg(list, entryName(row.name)));
         } else {
             findings.repeated(invalid, QStringLiteral("%1 : le numéro « %2 » de l'entrée %3 n'est pas un numéro sur "
                                                       "trois chiffres de 001 à 999.")
-                                           .arg(list, *row.ref, entryName(row.name)));
+                                           .arg(list, clip(*row.ref), entryName(row.name)));
         }
     }
     findings.summarise(invalid, list, QStringLiteral("numéros invalides"));
@@ -137,7 +154,7 @@ void checkNumbers(const Category &category, const std::vector<Row> &rows, Findin
     for (const auto &[ref, names] : byRef)
         if (names.size() > 1)
             findings.repeated(twice, QStringLiteral("%1 : le numéro « %2 » est porté par %3 entrées (%4).")
-                                         .arg(list, ref)
+                                         .arg(list, clip(ref))
                                          .arg(names.size())
                                          .arg(names.join(QStringLiteral(", "))));
     findings.summarise(twice, list, QStringLiteral("numéros en double"));
@@ -158,9 +175,9 @@ void checkNumbers(const Category &category, const std::vector<Row> &rows, Findin
 
     // An add accepts only the number after the count of entries.
     const int next = int(rows.size()) + 1;
-    if (next > highestNumber)
-        findings.note(QStringLiteral("%1 : la liste est complète (999 numéros) : Tabrix n'accepte plus d'ajout.").arg(list));
-    else if (numbers.count(next))
+    if (int(numbers.size()) >= highestNumber)
+        findings.defect(QStringLiteral("%1 : la liste est complète (999 numéros) : Tabrix n'accepte plus d'ajout.").arg(list));
+    else if (next <= highestNumber && numbers.count(next))
         findings.defect(QStringLiteral("%1 : Tabrix refusera tout ajout : il attend le numéro %2 (le nombre d'entrées "
                                        "plus un), qui existe déjà.")
                             .arg(list, threeDigits(next)));
@@ -177,14 +194,46 @@ void checkAuthors(const Category &category, const std::vector<Row> &rows, Findin
     for (const auto &[author, refs] : numbersByAuthor)
         findings.repeated(group, QStringLiteral("%1 : l'auteur « %2 » contient une apostrophe (n° %3) : Tabrix refuse "
                                                 "ce pseudo à l'ajout comme à la mise à jour.")
-                                     .arg(list, author, refs.join(QStringLiteral(", "))));
+                                     .arg(list, clip(author), clip(refs.join(QStringLiteral(", ")))));
     findings.summarise(group, list, QStringLiteral("auteurs avec une apostrophe"));
 }
 
-void checkList(sqlite3 *db, const Category &category, Findings &findings)
+// Authors of entries that « auteurs » does not hold (letter case aside):
+// the author boxes do not offer them.
+void checkUnrecorded(const Category &category, const std::vector<Row> &rows, const QSet<QString> &recorded,
+                     Findings &findings)
 {
     const QString list = listName(category);
-    sql::Statement select(db, QStringLiteral("SELECT ref, %1, auteur FROM %2 ORDER BY rowid")
+    std::map<QString, QStringList> numbersByAuthor;
+    for (const Row &row : rows)
+        if (!row.author.isEmpty() && !recorded.contains(foldCase(row.author)))
+            numbersByAuthor[row.author] << (row.ref ? clip(*row.ref) : QStringLiteral("sans numéro"));
+    const QString group = category.table + QStringLiteral("/auteur absent");
+    for (const auto &[author, refs] : numbersByAuthor)
+        findings.repeated(group, QStringLiteral("%1 : l'auteur « %2 » (n° %3) n'est pas enregistré dans la table "
+                                                "« auteurs » : les listes d'auteurs ne le proposent pas.")
+                                     .arg(list, clip(author), clip(refs.join(QStringLiteral(", ")))));
+    findings.summarise(group, list, QStringLiteral("auteurs non enregistrés"));
+}
+
+// A unique index on the number alone: without it two adds at once can give
+// the same number.
+void checkUniqueIndex(sqlite3 *db, const Category &category, Findings &findings)
+{
+    sql::Statement indexes(db, QStringLiteral("SELECT il.name FROM pragma_index_list(?1) AS il "
+                                              "WHERE il.\"unique\" = 1 AND (SELECT group_concat(lower(ii.name)) "
+                                              "FROM pragma_index_info(il.name) AS ii) = 'ref'"));
+    indexes.bind(1, category.table);
+    if (!indexes.next() && !indexes.failed())
+        findings.defect(QStringLiteral("%1 : la table « %2 » n'a pas d'index unique sur ref : deux ajouts simultanés "
+                                       "peuvent recevoir le même numéro, et Tabrix refuse d'ouvrir ce catalogue.")
+                            .arg(listName(category), category.table));
+}
+
+void checkList(sqlite3 *db, const Category &category, const QSet<QString> &recorded, Findings &findings)
+{
+    const QString list = listName(category);
+    sql::Statement select(db, QStringLiteral("SELECT ref, %1, auteur, typeof(ref) FROM %2 ORDER BY rowid")
                                   .arg(category.nameField, category.table));
     if (!select.valid()) {
         findings.defect(QStringLiteral("%1 : la table « %2 » n'a pas les colonnes ref, %3, auteur, url et lien : "
@@ -200,7 +249,8 @@ void checkList(sqlite3 *db, const Category &category, Findings &findings)
 
     std::vector<Row> rows;
     while (select.next())
-        rows.push_back({select.optionalText(0), select.text(1), select.text(2)});
+        rows.push_back({select.optionalText(0), select.text(1), select.text(2),
+                        select.isNull(0) || select.text(3) == QLatin1String("text")});
     if (select.failed()) {
         findings.defect(QStringLiteral("%1 : la table « %2 » n'a pas pu être lue : %3.")
                             .arg(list, category.table, sqliteText(db, select.code())));
@@ -218,8 +268,10 @@ void checkList(sqlite3 *db, const Category &category, Findings &findings)
                           .arg(rows.size() > 1 ? QStringLiteral("s") : QString())
                           .arg(highest ? threeDigits(highest) : QStringLiteral("aucun")));
     }
+    checkUniqueIndex(db, category, findings);
     checkNumbers(category, rows, findings);
     checkAuthors(category, rows, findings);
+    checkUnrecorded(category, rows, recorded, findings);
 }
 
 void checkAuthorTable(sqlite3 *db, Findings &findings)
@@ -238,7 +290,7 @@ void checkAuthorTable(sqlite3 *db, Findings &findings)
             findings.repeated(QStringLiteral("auteurs/apostrophe"),
                               QStringLiteral("Auteurs : « %1 » contient une apostrophe : Tabrix refuse ce pseudo à "
                                              "l'ajout.")
-                                  .arg(name));
+                                  .arg(clip(name)));
     }
     findings.summarise(QStringLiteral("auteurs/apostrophe"), QStringLiteral("Auteurs"),
                        QStringLiteral("auteurs avec une apostrophe"));
@@ -249,70 +301,132 @@ void checkAuthorTable(sqlite3 *db, Findings &findings)
         findings.note(QStringLiteral("Auteurs : %1 enregistré%2.").arg(count).arg(count > 1 ? "s" : ""));
 }
 
-// False when the file cannot be read at all.
-bool checkIntegrity(sqlite3 *db, Findings &findings)
+// Why the file cannot be checked now (another program's lock, a write to
+// finish), or an empty text.
+QString trouble(sqlite3 *db, const QString &path, int code)
+{
+    switch (code & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_DONE:
+    case SQLITE_ROW:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QString();
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: {
+        const QString holder = lockHolder(path);
+        return QStringLiteral("Le catalogue « %1 » est verrouillé par un autre programme%2 : réessayez quand il aura "
+                              "fini d'écrire.")
+            .arg(shown(path), holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder));
+    }
+    default:
+        return QStringLiteral("Le catalogue « %1 » ne peut pas être lu : %2.").arg(shown(path), sqliteText(db, code));
+    }
+}
+
+void checkIntegrity(sqlite3 *db, Findings &findings)
 {
     sql::Statement integrity(db, QStringLiteral("PRAGMA integrity_check(%1)").arg(shownPerKind));
     QStringList problems;
     while (integrity.next())
         problems << integrity.text(0);
     if (integrity.failed()) {
-        findings.defect(QStringLiteral("Le fichier ne peut pas être lu : %1.").arg(sqliteText(db, integrity.code())));
-        return false;
-    }
-    if (problems == QStringList{QStringLiteral("ok")}) {
+        findings.defect(QStringLiteral("Fichier endommagé : %1.").arg(sqliteText(db, integrity.code())));
+    } else if (problems == QStringList{QStringLiteral("ok")}) {
         findings.note(QStringLiteral("Intégrité du fichier : correcte."));
-        return true;
+    } else {
+        for (const QString &problem : problems)
+            findings.defect(QStringLiteral("Fichier endommagé : %1").arg(clip(problem)));
     }
-    for (const QString &problem : problems)
-        findings.defect(QStringLiteral("Fichier endommagé : %1").arg(problem));
-    return true;
 }
 
-QSet<QString> tableNames(sqlite3 *db)
+// Tables, views and triggers that are not Tabrix's: another program's
+// triggers can change or delete entries behind Tabrix's back.
+void checkForeignObjects(sqlite3 *db, const QSet<QString> &known, Findings &findings)
 {
-    QSet<QString> names;
-    sql::Statement list(db, QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'table'"));
+    sql::Statement list(db, QStringLiteral("SELECT type, name FROM sqlite_master WHERE type IN ('table', 'view', "
+                                           "'trigger') AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY type, name"));
+    while (list.next()) {
+        const QString type = list.text(0), name = list.text(1);
+        if (type == QLatin1String("table") && known.contains(name.toLower()))
+            continue;
+        const bool trigger = type == QLatin1String("trigger");
+        const QString what = trigger ? QStringLiteral("Le déclencheur")
+                             : type == QLatin1String("view") ? QStringLiteral("La vue")
+                                                             : QStringLiteral("La table");
+        findings.repeated(QStringLiteral("objets"), QStringLiteral("%1 « %2 » ne fait pas partie d'un catalogue "
+                                                                   "Tabrix : %3 peut modifier ou cacher des entrées.")
+                                                        .arg(what, clip(name), trigger ? QStringLiteral("il")
+                                                                                       : QStringLiteral("elle")));
+    }
+    findings.summarise(QStringLiteral("objets"), QStringLiteral("Catalogue"), QStringLiteral("objets inconnus"));
+}
+
+QSet<QString> strings(sqlite3 *db, const QString &query)
+{
+    QSet<QString> values;
+    sql::Statement list(db, query);
     while (list.next())
-        names.insert(list.text(0));
-    return names;
+        values.insert(list.text(0));
+    return values;
+}
+
+void checkContent(sqlite3 *db, Findings &findings)
+{
+    checkIntegrity(db, findings);
+    const QSet<QString> tables = strings(db, QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'table'"));
+    const bool hasAuthors = tables.contains(QStringLiteral("auteurs"));
+    QSet<QString> recorded;
+    if (hasAuthors)
+        for (const QString &name : strings(db, QStringLiteral("SELECT nom FROM auteurs WHERE nom IS NOT NULL")))
+            recorded.insert(foldCase(name));
+    QSet<QString> known{QStringLiteral("auteurs")};
+    for (const Category &category : categories()) {
+        known.insert(category.table);
+        if (tables.contains(category.table))
+            checkList(db, category, recorded, findings);
+        else if (category.table == QLatin1String("titres"))
+            findings.defect(QStringLiteral("La table « titres » manque : Tabrix refuse ce catalogue comme une "
+                                           "ancienne version (« Vous n'avez pas la dernière version de la base "
+                                           "de données. »)."));
+        else
+            findings.defect(QStringLiteral("La table « %1 » manque : Tabrix refuse d'ouvrir ce catalogue.")
+                                .arg(category.table));
+    }
+    if (hasAuthors)
+        checkAuthorTable(db, findings);
+    else
+        findings.defect(QStringLiteral("La table « auteurs » manque : Tabrix refuse d'ouvrir ce catalogue."));
+    checkForeignObjects(db, known, findings);
 }
 
 int checkCatalogue(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     const QString &path = args[0];
-    Result<Connection> opened = openCatalogueFile(path, Access::ReadOnly);
+    bool unreadable = false;
+    Result<Connection> opened = openCatalogueFile(path, Access::ReadOnly, &unreadable);
     if (!opened) {
         err << opened.error() << '\n';
-        return 1;
+        return unreadable ? 3 : 1;
     }
     sqlite3 *db = opened->get();
-    Findings findings(out);
-    out << "Vérification du catalogue « " << shown(path) << " »\n";
 
     // One read transaction: a consistent view even while the program writes.
-    if (Status begun = opened->run("BEGIN"); begun && checkIntegrity(db, findings)) {
-        const QSet<QString> tables = tableNames(db);
-        for (const Category &category : categories()) {
-            if (tables.contains(category.table))
-                checkList(db, category, findings);
-            else if (category.table == QLatin1String("titres"))
-                findings.defect(QStringLiteral("La table « titres » manque : Tabrix refuse ce catalogue comme une "
-                                               "ancienne version (« Vous n'avez pas la dernière version de la base "
-                                               "de données. »)."));
-            else
-                findings.defect(QStringLiteral("La table « %1 » manque : Tabrix refuse d'ouvrir ce catalogue.")
-                                    .arg(category.table));
-        }
-        if (tables.contains(QStringLiteral("auteurs")))
-            checkAuthorTable(db, findings);
-        else
-            findings.defect(QStringLiteral("La table « auteurs » manque : Tabrix refuse d'ouvrir ce catalogue."));
-        opened->run("COMMIT");
-    } else if (!begun) {
-        findings.defect(QStringLiteral("Le fichier ne peut pas être lu : %1.").arg(begun.error()));
+    opened->run("BEGIN");
+    sql::Statement probe(db, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    const int probed = probe.valid() ? (probe.next(), probe.code()) : probe.prepareCode();
+    if (const QString why = trouble(db, path, probed); !why.isEmpty()) {
+        err << why << '\n';
+        return 3;
     }
+    QString report;
+    QTextStream reportStream(&report);
+    Findings findings(reportStream);
+    checkContent(db, findings);
+    opened->run("COMMIT");
 
+    reportStream.flush();
+    out << "Vérification du catalogue « " << shown(path) << " »\n" << report;
     if (findings.defects() == 0) {
         out << "Aucun défaut : Tabrix peut ouvrir et compléter ce catalogue.\n";
         return 0;
@@ -324,8 +438,8 @@ int checkCatalogue(const QStringList &args, QTextStream &out, QTextStream &err)
 
 [[maybe_unused]] const bool checkRegistered = registerCommand(
     {"check", "FICHIER",
-     "vérifie le catalogue sans le modifier : intégrité, tables, numéros (format, doubles, trous), apostrophes "
-     "dans les pseudos",
+     "vérifie le catalogue sans le modifier : intégrité, tables et index, numéros (format, doubles, trous, "
+     "liste pleine), auteurs",
      1, checkCatalogue});
 
 } // namespace

@@ -135,11 +135,9 @@ Status writeFiles(const QString &folder, const std::vector<Table> &tables, QText
 {
     const QDir dir(folder);
     QStringList taken;
-    for (const Table &table : tables) {
-        const QFileInfo target(dir.filePath(table.name + QStringLiteral(".csv")));
-        if (target.exists() || target.isSymLink())
-            taken << target.fileName();
-    }
+    for (const Table &table : tables)
+        if (!checkFreeName(dir.filePath(table.name + QStringLiteral(".csv"))))
+            taken << table.name + QStringLiteral(".csv");
     if (!taken.isEmpty())
         return Failure{QStringLiteral("Le dossier « %1 » contient déjà %2 : aucun fichier n'est remplacé, rien n'est "
                                       "exporté.")
@@ -181,18 +179,24 @@ int exportCatalogue(const QStringList &args, QTextStream &out, QTextStream &err)
         err << tables.error() << '\n';
         return 1;
     }
-    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir()) {
+    if (QFileInfo(folder).isSymLink()) {
+        err << checkFreeName(folder).error() << '\n';
+        return 1;
+    }
+    if (QFileInfo::exists(folder) && !QFileInfo(folder).isDir()) {
         err << "« " << shown(folder) << " » n'est pas un dossier : rien n'est exporté.\n";
         return 1;
     }
-    if (!QDir().mkpath(folder)) {
-        err << "Le dossier « " << shown(folder) << " » n'a pas pu être créé : rien n'est exporté.\n";
+    NewFolder made(folder);
+    if (Status madeFolder = made.make(); !madeFolder) {
+        err << madeFolder.error() << " Rien n'est exporté.\n";
         return 1;
     }
     if (Status written = writeFiles(folder, *tables, out); !written) {
         err << written.error() << '\n';
         return 1;
     }
+    made.keep();
     return 0;
 }
 

@@ -1,3 +1,4 @@
+#include "tools/admin/catalogfile.h"
 #include "tools/admin/command.h"
 #include "tools/admin/mdbreader.h"
 
@@ -9,11 +10,6 @@
 namespace tabrix::admin {
 
 namespace {
-
-QString shown(const QString &path)
-{
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
 
 // "0 ligne", "1 ligne", "3 lignes" (French keeps the singular below two).
 QString lines(int count, const QString &singular, const QString &plural)
@@ -42,8 +38,10 @@ int importAccess(const QStringList &args, QTextStream &out, QTextStream &err)
     };
 
     // Refused before the old file is even read.
-    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
-        return refuse(QStringLiteral("Le fichier « %1 » existe déjà : il n'est pas remplacé.").arg(shown(target)));
+    if (Status free = checkFreeName(target); !free)
+        return refuse(free.error());
+    if (Status regular = checkRegularFile(source, QStringLiteral("fichier")); !regular)
+        return refuse(regular.error());
 
     Result<AccessFile> read = readAccessFile(source);
     if (!read)

@@ -1,0 +1,69 @@
+// Loaded into tabrix-admin by the tools tests (LD_PRELOAD) to act at one
+// precise step of a real run:
+// - TABRIX_TAKE_NAME: another program creates the final name just before
+//   the tool gives it;
+// - TABRIX_INTERRUPT_AT=N: the tool gets TABRIX_INTERRUPT_SIGNAL (SIGINT by
+//   default) just before its Nth step, a step being a sync to the disk or
+//   the giving of a final name.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+
+int steps = 0;
+
+void step()
+{
+    const char *at = getenv("TABRIX_INTERRUPT_AT");
+    if (at && ++steps == atoi(at)) {
+        const char *signal = getenv("TABRIX_INTERRUPT_SIGNAL");
+        raise(signal ? atoi(signal) : SIGINT);
+    }
+}
+
+void take(const char *path)
+{
+    if (!getenv("TABRIX_TAKE_NAME"))
+        return;
+    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd >= 0 && write(fd, "autre programme\n", 16) == 16)
+        close(fd);
+}
+
+template <typename Function>
+Function real(const char *name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    step();
+    return real<int (*)(int)>("fsync")(fd);
+}
+
+extern "C" int fdatasync(int fd)
+{
+    step();
+    return real<int (*)(int)>("fdatasync")(fd);
+}
+
+extern "C" int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags) noexcept
+{
+    step();
+    take(to);
+    return real<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(fromDir, from, toDir, to, flags);
+}
+
+extern "C" int link(const char *from, const char *to) noexcept
+{
+    step();
+    take(to);
+    return real<int (*)(const char *, const char *)>("link")(from, to);
+}

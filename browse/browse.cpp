@@ -49,7 +49,10 @@ void sortGrid(MainForm &form, Context &context, const Category &category, int co
 
     // The current row is where an update writes: keep it on the same entry.
     const QString currentRef = grid.row() >= 1 ? grid.text(grid.row(), 0) : QString();
+    const QString loadedRef = grid.loadedRow() >= 1 ? grid.text(grid.loadedRow(), 0) : QString();
     tab.fillGrid(*rows);
+    if (!loadedRef.isEmpty())
+        grid.setLoadedRow(grid.rowShowing(0, loadedRef));
     if (const int row = currentRef.isEmpty() ? 0 : grid.rowShowing(0, currentRef); row != 0) {
         grid.setCurrentCell(row, grid.col());
         grid.setTopRow(grid.rows() - 1);
@@ -66,7 +69,7 @@ void loadEntry(MainForm &form, Context &context, const Category &category, int r
 void loadEntry(MainForm &form, Context &context, const Category &category, int row, const PictureOpener &openPicture)
 {
     CategoryTab &tab = form.tab(category);
-    const Grid &grid = *tab.grid;
+    Grid &grid = *tab.grid;
     if (row < 1 || row >= grid.rows())
         return;
 
@@ -76,6 +79,7 @@ void loadEntry(MainForm &form, Context &context, const Category &category, int r
     tab.setAuthorText(grid.text(row, 2));
     tab.url->clear();
     tab.link->clear();
+    tab.grid->setLoadedRow(row);
 
     Result<std::optional<Entry>> found = context.catalogue->find(category, ref);
     if (!found) {

@@ -3,6 +3,7 @@
 #include "check/resultfile.h"
 #include "ui/grid.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -102,6 +103,14 @@ void CheckWindow::showPair(int row, std::optional<int> found, std::optional<int>
     }
     setLook(finderBox(row), shown(found), background, foreground);
     setLook(catalogueBox(row), shown(counted), background, foreground);
+}
+
+void CheckWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 } // namespace tabrix::check

@@ -37,6 +37,10 @@ public:
     // takes a neutral grey, since nothing can be said about it.
     void showPair(int row, std::optional<int> found, std::optional<int> counted);
 
+protected:
+    // Escape closes the window.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     std::array<QLineEdit *, rowCount> m_finder{};
     std::array<QLineEdit *, rowCount> m_catalogue{};

@@ -145,12 +145,10 @@ void SearchTab::jump(int resultRow)
     grid.setTopRow(row);
     grid.setCellBackground(row, highlightColumn, highlightColor());
     if (previous > 0 && previous != row && previous < grid.rows())
-        grid.setCellBackground(previous, highlightColumn, normalColor());
+        grid.setCellBackground(previous, highlightColumn, QColor());
     m_form.lastSel->setText(QString::number(row));
 
-    tab.number->clear();
-    tab.name->clear();
-    tab.setAuthorText(QString());
+    tab.clearFields();
 }
 
 } // namespace tabrix::search

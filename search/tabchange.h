@@ -9,10 +9,8 @@ struct MainForm;
 
 namespace tabrix::search {
 
-// The colour that marks the entry reached from a search result, and the
-// colour of a normal cell.
+// The colour that marks the entry reached from a search result.
 inline QColor highlightColor() { return QColor(255, 255, 0); }
-inline QColor normalColor() { return QColor(255, 255, 255); }
 
 // The column of a category grid whose cell a jump from the search paints.
 constexpr int highlightColumn = 1;

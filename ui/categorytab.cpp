@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -46,6 +47,9 @@ CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(pa
     author->setObjectName(category.authorBox());
     author->setEditable(true);
     author->setInsertPolicy(QComboBox::NoInsert);
+    // A listed name differing only in letter case must not replace what is
+    // typed: completion, and the combo box's matching with it, heed the case.
+    author->completer()->setCaseSensitivity(Qt::CaseSensitive);
     author->setMaxVisibleItems(20);
     url = lineEdit(category.urlBox(), this);
     link = lineEdit(category.linkBox(), this);
@@ -132,6 +136,7 @@ void CategoryTab::clearFields()
     author->setEditText(QString());
     url->clear();
     link->clear();
+    grid->setLoadedRow(0);
 }
 
 void CategoryTab::writeHeader()

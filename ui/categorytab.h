@@ -42,7 +42,8 @@ public:
 
     QString authorText() const;
     void setAuthorText(const QString &text);
-    // Empties the number, name, author, image link and forum link fields.
+    // Empties the number, name, author, image link and forum link fields; no
+    // row is shown as loaded any more.
     void clearFields();
     // Writes the header texts and widths of the grid.
     void writeHeader();

@@ -1,6 +1,7 @@
 #include "ui/grid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -33,7 +34,9 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return text(index.row(), index.column());
     case Qt::BackgroundRole: {
         const auto it = m_backgrounds.constFind(cellKey(index.row(), index.column()));
-        return it == m_backgrounds.constEnd() ? QVariant() : QVariant(*it);
+        if (it != m_backgrounds.constEnd())
+            return *it;
+        return index.row() == m_markedRow ? QVariant(m_markColor) : QVariant();
     }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(m_alignments[std::size_t(index.column())]);
@@ -64,6 +67,8 @@ void GridModel::setDataRows(int count)
         m_rows.resize(std::size_t(count));
         for (auto it = m_backgrounds.begin(); it != m_backgrounds.end();)
             it = int(it.key() >> 32) >= count ? m_backgrounds.erase(it) : std::next(it);
+        if (m_markedRow >= count)
+            m_markedRow = -1;
         endRemoveRows();
     }
 }
@@ -73,6 +78,7 @@ void GridModel::replaceRows(std::vector<QStringList> rows)
     beginResetModel();
     m_rows = std::move(rows);
     m_backgrounds.clear();
+    m_markedRow = -1;
     endResetModel();
 }
 
@@ -112,9 +118,22 @@ void GridModel::setBackground(int dataRow, int column, const QColor &color)
 {
     if (dataRow < 0 || dataRow >= dataRows() || column < 0 || column >= m_columns)
         return;
-    m_backgrounds.insert(cellKey(dataRow, column), color);
+    if (color.isValid())
+        m_backgrounds.insert(cellKey(dataRow, column), color);
+    else
+        m_backgrounds.remove(cellKey(dataRow, column));
     const QModelIndex changed = index(dataRow, column);
     emit dataChanged(changed, changed, {Qt::BackgroundRole});
+}
+
+void GridModel::setMarkedRow(int dataRow, const QColor &color)
+{
+    const int before = m_markedRow;
+    m_markedRow = dataRow >= 0 && dataRow < dataRows() ? dataRow : -1;
+    m_markColor = color;
+    for (const int row : {before, m_markedRow})
+        if (row >= 0)
+            emit dataChanged(index(row, 0), index(row, m_columns - 1), {Qt::BackgroundRole});
 }
 
 void GridModel::setAlignment(int column, Qt::Alignment alignment)
@@ -160,6 +179,7 @@ void GridModel::sortNumericDescending(int column)
     beginResetModel();
     m_rows = std::move(sorted);
     m_backgrounds = std::move(backgrounds);
+    m_markedRow = -1;
     endResetModel();
 }
 
@@ -186,9 +206,9 @@ Grid::Grid(const QString &name, int columns, Look look, QWidget *parent)
     QPalette p = palette();
     switch (look) {
     case Look::Category:
-        // A selection is not highlighted in the lists of entries.
-        p.setColor(QPalette::Highlight, p.color(QPalette::Base));
-        p.setColor(QPalette::HighlightedText, p.color(QPalette::Text));
+        // Nothing is selected in the lists of entries: the loaded row and the
+        // colour of a jump show instead, and the keyboard's cell is framed.
+        setSelectionMode(QAbstractItemView::NoSelection);
         break;
     case Look::Search:
         p.setColor(QPalette::Highlight, QColor(128, 255, 255));
@@ -267,6 +287,45 @@ void Grid::setCurrentCell(int row, int column)
     m_col = column;
     if (row >= 1)
         setCurrentIndex(m_model->index(row - 1, column));
+}
+
+void Grid::setLoadedRow(int row)
+{
+    m_model->setMarkedRow(row - 1, loadedRowColor());
+}
+
+namespace {
+
+bool isClickKey(const QKeyEvent *event)
+{
+    const int key = event->key();
+    return (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+} // namespace
+
+bool Grid::event(QEvent *event)
+{
+    // The key is the grid's, not a shortcut's of the page around it.
+    if (event->type() == QEvent::ShortcutOverride && isClickKey(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QTableView::event(event);
+}
+
+void Grid::keyPressEvent(QKeyEvent *event)
+{
+    if (!isClickKey(event)) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    if (const QModelIndex current = currentIndex(); current.isValid()) {
+        m_row = current.row() + 1;
+        m_col = current.column();
+        emit cellClicked(m_row, m_col);
+    }
 }
 
 void Grid::setTopRow(int row)

@@ -32,7 +32,12 @@ public:
     QString headerText(int column) const { return m_header.value(column); }
     void setHeaderText(int column, const QString &text);
     QColor background(int dataRow, int column) const;
+    // An invalid colour gives the cell back its normal look.
     void setBackground(int dataRow, int column, const QColor &color);
+    // Every cell of this data row (-1: none) takes `color`, unless it has a
+    // colour of its own.
+    int markedRow() const { return m_markedRow; }
+    void setMarkedRow(int dataRow, const QColor &color);
     void setAlignment(int column, Qt::Alignment alignment);
     void sortNumericDescending(int column);
 
@@ -44,6 +49,8 @@ private:
     QStringList m_header;
     QHash<quint64, QColor> m_backgrounds;
     std::vector<Qt::Alignment> m_alignments;
+    int m_markedRow = -1;
+    QColor m_markColor;
 };
 
 // A grid of text cells with one fixed header row, addressed the way the
@@ -81,7 +88,14 @@ public:
     int topRow() const;
 
     QColor cellBackground(int row, int column) const;
+    // An invalid colour gives the cell back its normal look.
     void setCellBackground(int row, int column, const QColor &color);
+
+    // The row whose entry the edit fields show, painted in loadedRowColor()
+    // (cells with a colour of their own keep it); 0 for none.
+    static QColor loadedRowColor() { return QColor(190, 220, 255); }
+    int loadedRow() const { return m_model->markedRow() + 1; }
+    void setLoadedRow(int row);
 
     void setColumnWidthTwips(int column, int twips);
     // Alignment codes of the catalogue's grids: 1 left and vertically
@@ -95,6 +109,9 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Enter and Space on the current cell act as a click on it.
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 signals:
     void cellClicked(int row, int column);

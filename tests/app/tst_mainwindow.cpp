@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QKeySequence>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -75,6 +76,12 @@ private slots:
         // Two rows of three tabs.
         QCOMPARE(m_window->form().onglet->tabButton(2)->y(), m_window->form().onglet->tabButton(0)->y());
         QVERIFY(m_window->form().onglet->tabButton(3)->y() > m_window->form().onglet->tabButton(0)->y());
+        // A change is told once; a click on the current tab changes nothing.
+        QSignalSpy changes(m_window->form().onglet, &TabControl::currentChanged);
+        for (const int tab : {5, 5, 0})
+            QTest::mouseClick(m_window->form().onglet->tabButton(tab), Qt::LeftButton);
+        QCOMPARE(static_cast<const QList<QVariantList> &>(changes), (QList<QVariantList>{{5}, {0}}));
+        QVERIFY(m_window->form().onglet->tabButton(0)->isChecked() && !m_window->form().onglet->tabButton(5)->isChecked());
         auto *lastSel = m_window->findChild<QLineEdit *>("last_sel");
         QVERIFY(lastSel && lastSel->isHidden());
         QCOMPARE(lastSel->text(), QStringLiteral("0"));

@@ -3,9 +3,9 @@
 // Helpers shared by the tests of the grid interaction: a running program on a
 // catalogue of its own, real mouse clicks on a grid, reading a grid back.
 
+#include "support/screen.h"
 #include "support/testsupport.h"
 
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
 
@@ -40,22 +40,6 @@ struct Running {
     std::unique_ptr<MainWindow> window;
     bool ok = false;
 };
-
-// A left click in the middle of a column header.
-inline void clickHeader(Grid &grid, int column)
-{
-    QHeaderView *header = grid.horizontalHeader();
-    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-}
-
-// A left click in the middle of a data cell (row 1 is the first entry); the
-// cell must be in view.
-inline void clickCell(Grid &grid, int row, int column)
-{
-    const QRect cell = grid.visualRect(grid.model()->index(row - 1, column));
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-}
 
 // The texts of a column, data rows only.
 inline QStringList columnTexts(const Grid &grid, int column)

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QRadioButton>
+#include <QToolButton>
 #include <QUrl>
 
 using namespace tabrix;
@@ -69,7 +70,8 @@ private slots:
 
     void clickOpensWhatOptionsSay_data();
     void clickOpensWhatOptionsSay();
-    void realClickLoadsAndOpens();
+    void clickOrKeyLoadsTheRow_data();
+    void clickOrKeyLoadsTheRow();
     void readFailureIsShown_data();
     void readFailureIsShown();
 
@@ -147,29 +149,48 @@ void LoadTest::clickOpensWhatOptionsSay()
     QVERIFY(running.services.messages.isEmpty());
 }
 
-void LoadTest::realClickLoadsAndOpens()
+void LoadTest::clickOrKeyLoadsTheRow_data()
 {
-    // Through the grid's own click, on every tab.
+    QTest::addColumn<int>("key"); // 0: a click on the row
+    QTest::newRow("click") << 0;
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+}
+
+void LoadTest::clickOrKeyLoadsTheRow()
+{
+    QFETCH(int, key);
     Running running(zarpo(), numberedEntries(5, {"Zoé", "anna"}), true);
     QVERIFY(running.ok);
     for (const Category &category : categories()) {
-        running.form().onglet->setCurrentIndex(category.tabIndex);
-        QCoreApplication::processEvents();
+        QTest::mouseClick(running.form().onglet->tabButton(category.tabIndex), Qt::LeftButton);
         CategoryTab &tab = running.tab(category);
-        tab.showCheck->setChecked(true);
-        tab.forumOption->setChecked(true);
+        Grid &grid = *tab.grid;
+        // On the box or circle itself: the button may be wider than its text.
+        const auto tick = [](QWidget *b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); };
+        tick(tab.showCheck);
+        tick(tab.forumOption);
+        const auto act = [&] { key ? QTest::keyClick(&grid, Qt::Key(key)) : clickCell(grid, 4, 2); };
         m_links.opened.clear();
 
-        clickCell(*tab.grid, 4, 2);
+        // Row 2 loaded by a click; the arrows then only move to row 4.
+        clickCell(grid, 2, 2);
+        for (const Qt::Key arrow : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right})
+            QTest::keyClick(&grid, arrow);
+        QCOMPARE(tab.number->text(), QStringLiteral("002"));
+        QCOMPARE(paintedCells(grid), (QStringList{"2:0b", "2:1b", "2:2b"}));
+        act();
         QCOMPARE(fields(tab), (QStringList{"004", "Énigme 4", "anna", "https://images.norvane.fr/004.jpg",
                                            "https://www.norvane.fr/t004"}));
-        QCOMPARE(m_links.opened, QList<QUrl>{QUrl(QStringLiteral("https://www.norvane.fr/t004"))});
+        QCOMPARE(m_links.opened, (QList<QUrl>{QUrl("https://www.norvane.fr/t002"), QUrl("https://www.norvane.fr/t004")}));
+        // Only the loaded row shows it, not the header.
+        QCOMPARE(paintedCells(grid), (QStringList{"4:0b", "4:1b", "4:2b"}));
+        QVERIFY(colourName(paintedColour(grid, 0, 1)) != QLatin1String("b"));
 
-        // A click always loads, even on the row already current.
-        tab.webOption->setChecked(true);
-        tab.clearFields();
-        clickCell(*tab.grid, 4, 0);
-        QCOMPARE(tab.number->text(), QStringLiteral("004"));
+        // The same row again loads it again.
+        tick(tab.webOption);
+        act();
         QCOMPARE(m_links.opened.last(), QUrl(QStringLiteral("https://images.norvane.fr/004.jpg")));
     }
 }
@@ -196,7 +217,7 @@ void LoadTest::readFailureIsShown()
     const QStringList shown = columnTexts(*tab.grid, 1);
 
     execute(running.dir.catalogue(), QStringLiteral("DROP TABLE melvi"));
-    header ? clickHeader(*tab.grid, 1) : clickCell(*tab.grid, 1, 1);
+    header ? clickCell(*tab.grid, 0, 1) : clickCell(*tab.grid, 1, 1);
 
     QCOMPARE(running.services.messages.size(), 1);
     QVERIFY2(running.services.lastText().startsWith(message), qPrintable(running.services.lastText()));

@@ -2,6 +2,7 @@
 
 // Helpers shared by the search and statistics tests.
 
+#include "support/screen.h"
 #include "support/testsupport.h"
 #include "ui/grid.h"
 #include "ui/mainform.h"
@@ -29,12 +30,13 @@ struct Program {
     }
     MainForm &form() { return window->form(); }
 
-    // Chooses the list on the "Recherche" tab and searches it for `criterion`.
+    // Chooses the list on the "Recherche" tab (which empties the criterion),
+    // types `criterion` and searches.
     void search(const Category &category, const QString &criterion)
     {
         QTest::mouseClick(form().onglet->tabButton(3), Qt::LeftButton);
         QTest::mouseClick(form().searchOptions[std::size_t(category.id)], Qt::LeftButton);
-        form().cherche->setText(criterion);
+        typeText(form().cherche, criterion);
         QTest::mouseClick(form().btSearch, Qt::LeftButton);
     }
 
@@ -63,19 +65,6 @@ inline int rowOf(const Grid &grid, const QString &number)
         if (grid.text(row, 0) == number)
             return row;
     return 0;
-}
-
-// Every painted cell of a grid, header included, as "row:column" followed
-// by "y" for yellow, "w" for white or the colour's name.
-inline QStringList paintedCells(const Grid &grid)
-{
-    QStringList cells;
-    for (int row = 0; row < grid.rows(); ++row)
-        for (int column = 0; column < grid.columns(); ++column)
-            if (const QColor colour = grid.cellBackground(row, column); colour.isValid())
-                cells << QStringLiteral("%1:%2%3").arg(row).arg(column).arg(
-                    colour == Qt::yellow ? "y" : colour == Qt::white ? "w" : colour.name());
-    return cells;
 }
 
 // Fills the five edit fields of every list.

@@ -1,0 +1,99 @@
+#pragma once
+
+// The user's side of a grid: real clicks and keys, and the colours the
+// screen shows.
+
+#include "ui/grid.h"
+
+#include <QComboBox>
+#include <QHash>
+#include <QHeaderView>
+#include <QImage>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace tabrix::test {
+
+// Types a text key by key, as a keyboard would.
+inline void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(widget, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+// A left click in the middle of a data cell (row 1 is the first entry), or
+// of a column header for row 0; the cell must be in view.
+inline void clickCell(Grid &grid, int row, int column)
+{
+    if (row == 0) {
+        QHeaderView *header = grid.horizontalHeader();
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        return;
+    }
+    const QRect cell = grid.visualRect(grid.model()->index(row - 1, column));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+}
+
+// The colour that covers most of this part of an image.
+inline QColor mostOf(const QImage &image, const QRect &area)
+{
+    QHash<QRgb, int> counts;
+    for (int y = area.top() + 2; y < area.bottom() - 1; ++y)
+        for (int x = area.left() + 2; x < area.right() - 1; ++x)
+            if (image.rect().contains(x, y))
+                ++counts[image.pixel(x, y)];
+    QRgb most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > counts.value(most))
+            most = it.key();
+    return counts.isEmpty() ? QColor() : QColor(most);
+}
+
+// The colour that covers most of a cell as drawn (row 0: the header).
+inline QColor paintedColour(const Grid &grid, int row, int column)
+{
+    const QHeaderView *header = grid.horizontalHeader();
+    if (row == 0)
+        return mostOf(header->viewport()->grab().toImage(),
+                      QRect(header->sectionViewportPosition(column), 0, header->sectionSize(column), header->height()));
+    return mostOf(grid.viewport()->grab().toImage(), grid.visualRect(grid.model()->index(row - 1, column)));
+}
+
+// "w" white, "y" yellow, "b" the loaded row's colour, as the eye takes
+// them (the keyboard's cell is tinted a little), else the colour's name.
+inline QString colourName(const QColor &colour)
+{
+    const std::pair<const char *, QColor> known[] = {{"w", Qt::white}, {"y", Qt::yellow}, {"b", Grid::loadedRowColor()}};
+    for (const auto &[name, c] : known)
+        if (std::max({std::abs(c.red() - colour.red()), std::abs(c.green() - colour.green()),
+                      std::abs(c.blue() - colour.blue())}) < 32)
+            return QString::fromLatin1(name);
+    return colour.name();
+}
+
+// Every data cell in view that is not drawn white, as "row:column"
+// followed by its colourName().
+inline QStringList paintedCells(const Grid &grid)
+{
+    const QImage image = grid.viewport()->grab().toImage();
+    QStringList cells;
+    for (int row = 1; row < grid.rows(); ++row) {
+        if (!grid.viewport()->rect().intersects(grid.visualRect(grid.model()->index(row - 1, 0))))
+            continue;
+        for (int column = 0; column < grid.columns(); ++column) {
+            const QString colour = colourName(mostOf(image, grid.visualRect(grid.model()->index(row - 1, column))));
+            if (colour != QLatin1String("w"))
+                cells << QStringLiteral("%1:%2%3").arg(row).arg(column).arg(colour);
+        }
+    }
+    return cells;
+}
+
+} // namespace tabrix::test

@@ -9,6 +9,7 @@
 #include "ui/mainform.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -48,8 +49,11 @@ std::vector<Measure> measurePicture(const Setup &setup, MainWindow &window)
                     timeRuns(runs, closePicture,
                              [&] {
                                  emit tab.grid->cellClicked(row, 1);
-                                 if (image::ImageWindow *shown = image::existingImageWindow(form.window))
+                                 if (image::ImageWindow *shown = image::existingImageWindow(form.window)) {
+                                     while (shown->isBusy()) // the display goes on in the event loop
+                                         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
                                      shown->repaint();
+                                 }
                              },
                              warmUps),
                     0, 1500};

@@ -5,11 +5,12 @@
 
 #include "app/mainwindow.h"
 #include "image/imagewindow.h"
-#include "image/shrink.h"
+#include "pictures/shrink.h"
 #include "store/sqlite.h"
 #include "ui/mainform.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -53,11 +54,12 @@ std::vector<Measure> measurePicture(const Setup &setup, MainWindow &window)
     // its size, which gives a coarser picture.
     QTemporaryDir alone;
     {
-        QFile file(QDir(alone.path()).filePath(image::downloadedFileName()));
+        QFile file(QDir(alone.path()).filePath(pictures::downloadedFileName()));
         if (!file.open(QIODevice::WriteOnly) || file.write(jpeg) != jpeg.size())
             fail(QStringLiteral("copie de la photo impossible"));
     }
-    const std::optional<image::ShrinkCommand> command = image::findShrinkCommand();
+    const std::optional<pictures::ShrinkCommand> command =
+        pictures::findShrinkCommand(alone.path(), pictures::downloadedFileName(), pictures::shrunkFileName());
     if (!command)
         fail(QStringLiteral("ImageMagick est introuvable"));
     QStringList quarter = command->arguments;
@@ -79,8 +81,11 @@ std::vector<Measure> measurePicture(const Setup &setup, MainWindow &window)
                                  {closePicture,
                                   [&] {
                                       emit tab.grid->cellClicked(row, 1);
-                                      if (image::ImageWindow *shown = image::existingImageWindow(form.window))
+                                      if (image::ImageWindow *shown = image::existingImageWindow(form.window)) {
+                                          while (shown->isBusy()) // the display goes on in the event loop
+                                              QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
                                           shown->repaint();
+                                      }
                                   }},
                                  QStringLiteral("%1 seul, même commande").arg(QFileInfo(command->program).fileName()),
                                  shrink(command->arguments), 1.15, warmUps);

@@ -1,7 +1,7 @@
 #include "image/image.h"
 
 #include "image/imagewindow.h"
-#include "image/shrink.h"
+#include "pictures/shrink.h"
 #include "ui/mainform.h"
 
 #include <QDir>
@@ -20,9 +20,7 @@ void openImageWindow(MainForm &form, Context &context, const Category &category)
         return;
     }
 
-    const QDir dir(context.programDir);
-    QFile::remove(dir.filePath(shrunkFileName()));
-    QFile::remove(dir.filePath(downloadedFileName()));
+    pictures::removeScratchFiles(context.programDir);
 
     const CategoryTab &tab = form.tab(category);
     window->reset();

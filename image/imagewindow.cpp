@@ -1,9 +1,7 @@
 #include "image/imagewindow.h"
 
-#include "image/linkcheck.h"
-#include "image/shrink.h"
-#include "image/waiting.h"
-#include "ui/busycursor.h"
+#include "pictures/linkcheck.h"
+#include "pictures/shrink.h"
 #include "ui/grid.h"
 #include "ui/services.h"
 
@@ -12,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
@@ -21,6 +20,20 @@
 namespace tabrix::image {
 
 namespace {
+
+using pictures::LinkVerdict;
+
+MessageIcon verdictIcon(LinkVerdict verdict)
+{
+    switch (verdict) {
+    case LinkVerdict::Missing: return MessageIcon::Exclamation;
+    case LinkVerdict::Gif: return MessageIcon::Critical;
+    case LinkVerdict::Accepted:
+    case LinkVerdict::NotWeb:
+    case LinkVerdict::BadExtension: return MessageIcon::None;
+    }
+    return MessageIcon::None;
+}
 
 // Positions of the controls, in twips: left, top, width, height.
 struct Place {
@@ -80,7 +93,7 @@ ImageWindow::ImageWindow(QWidget *mainWindow)
     : QWidget(nullptr),
       m_mainWindow(mainWindow),
       m_network(new QNetworkAccessManager(this)),
-      m_cancel(new CancelToken(this))
+      m_fetch(new pictures::PictureFetch(*m_network, this))
 {
     setObjectName(QStringLiteral("Form_img"));
     setWindowTitle(QStringLiteral("VRM - Image"));
@@ -119,59 +132,48 @@ void ImageWindow::reset()
     picture->setGeometry(rectOf(picturePlace));
 }
 
-Status ImageWindow::display(const QString &imageLink, Services &services, const QString &programDir)
+void ImageWindow::display(const QString &imageLink, Services &services, const QString &programDir)
 {
-    if (m_busy)
-        return Failure{QStringLiteral("Une image est déjà en cours d'affichage.")};
-
-    const LinkVerdict verdict = checkLink(imageLink);
+    if (isBusy())
+        return;
+    const LinkVerdict verdict = pictures::checkLink(imageLink);
     if (verdict != LinkVerdict::Accepted) {
-        const QString text = verdictMessage(verdict);
-        services.message(this, text, verdictIcon(verdict));
-        return Failure{text};
+        services.message(this, pictures::verdictMessage(verdict), verdictIcon(verdict));
+        emit displayFinished();
+        return;
     }
 
-    m_busy = true;
-    m_cancel->reset();
-    const Status shown = fetchAndShow(imageLink, programDir);
+    m_programDir = programDir;
+    showNotice(QStringLiteral("Chargement de l'image…"));
+    setCursor(Qt::BusyCursor);
     const QDir dir(programDir);
-    QFile::remove(dir.filePath(shrunkFileName()));
-    QFile::remove(dir.filePath(downloadedFileName()));
-    m_busy = false;
+    m_fetch->start(imageLink, dir.filePath(pictures::downloadedFileName()), dir.filePath(pictures::shrunkFileName()),
+                   m_limits, [this](const Status &fetched) { shown(fetched); });
+}
 
-    if (!shown)
-        showNotice(shown.error());
+void ImageWindow::shown(const Status &fetched)
+{
+    QImage image;
+    if (fetched) {
+        QImageReader reader(QDir(m_programDir).filePath(pictures::shrunkFileName()));
+        image = reader.read();
+    }
+    pictures::removeScratchFiles(m_programDir);
+    unsetCursor();
+    if (!fetched)
+        showNotice(fetched.error());
+    else if (image.isNull())
+        showNotice(QStringLiteral("L'image réduite est illisible."));
+    else
+        showPicture(image.width() > pictures::shrunkMaxWidth || image.height() > pictures::shrunkMaxHeight
+                        ? image.scaled(pictures::shrunkMaxWidth, pictures::shrunkMaxHeight, Qt::KeepAspectRatio,
+                                       Qt::SmoothTransformation)
+                        : image);
     if (isVisible()) {
         raise();
         activateWindow();
     }
-    return shown;
-}
-
-Status ImageWindow::fetchAndShow(const QString &imageLink, const QString &programDir)
-{
-    const BusyCursor busy;
-    showNotice(QStringLiteral("Chargement de l'image…"));
-
-    const QDir dir(programDir);
-    if (Status fetched = downloadPicture(*m_network, imageLink, dir.filePath(downloadedFileName()), m_limits,
-                                         m_cancel);
-        !fetched)
-        return fetched;
-    if (Status shrunk = shrinkPicture(programDir, m_shrinkTimeoutMs, m_cancel); !shrunk)
-        return shrunk;
-
-    QImage image;
-    {
-        QImageReader reader(dir.filePath(shrunkFileName()));
-        image = reader.read();
-    }
-    if (image.isNull())
-        return Failure{QStringLiteral("L'image réduite est illisible.")};
-    if (image.width() > shrunkMaxWidth || image.height() > shrunkMaxHeight)
-        image = image.scaled(shrunkMaxWidth, shrunkMaxHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    showPicture(image);
-    return success();
+    emit displayFinished();
 }
 
 void ImageWindow::showNotice(const QString &text)
@@ -188,10 +190,21 @@ void ImageWindow::showPicture(const QImage &image)
     picture->setGeometry(pixels(picturePlace.left), pixels(picturePlace.top), image.width(), image.height());
 }
 
+void ImageWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
+}
+
 void ImageWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_busy)
-        m_cancel->request();
+    if (isBusy()) {
+        m_fetch->cancel();
+        pictures::removeScratchFiles(m_programDir);
+        unsetCursor();
+    }
     // Shown before this window goes, so the program never finds itself
     // without a visible window.
     if (m_mainWindow)

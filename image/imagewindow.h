@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/download.h"
+#include "pictures/fetch.h"
 #include "store/result.h"
 
 #include <QPointer>
@@ -18,12 +18,10 @@ class Services;
 
 namespace tabrix::image {
 
-class CancelToken;
-
 // Form_img, the picture window: one entry's picture (downloaded, shrunk by
 // ImageMagick within 800 × 400 and shown at its size), with its number,
 // name, image link and forum link. While it is open the main window is
-// hidden; closing it shows the main window again.
+// hidden; closing it (Escape does) shows the main window again.
 class ImageWindow : public QWidget {
     Q_OBJECT
 public:
@@ -41,32 +39,36 @@ public:
     void reset();
 
     // Checks the link (a refused link gets its message box and leaves the
-    // picture as it was), then downloads it into the program's directory,
-    // has ImageMagick shrink it, shows the result and deletes both scratch
-    // files. Any failure after the checks is told in place of the picture.
-    // Returns what went wrong, if anything.
-    Status display(const QString &imageLink, Services &services, const QString &programDir);
+    // picture as it was), then starts downloading it into the program's
+    // directory and returns. The picture is shown once ImageMagick has
+    // shrunk it, or the failure told in its place; both scratch files are
+    // then deleted, and displayFinished() sent. Closing the window meanwhile
+    // stops the work.
+    void display(const QString &imageLink, Services &services, const QString &programDir);
 
     // A display is waiting for the network or for ImageMagick.
-    bool isBusy() const { return m_busy; }
+    bool isBusy() const { return m_fetch->isRunning(); }
 
-    void setDownloadLimits(const DownloadLimits &limits) { m_limits = limits; }
-    void setShrinkTimeout(int milliseconds) { m_shrinkTimeoutMs = milliseconds; }
+    void setDownloadLimits(const pictures::DownloadLimits &limits) { m_limits = limits; }
+    void setShrinkTimeout(int milliseconds) { m_limits.shrinkTimeoutMs = milliseconds; }
+
+signals:
+    void displayFinished();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    Status fetchAndShow(const QString &imageLink, const QString &programDir);
+    void shown(const Status &fetched);
     void showNotice(const QString &text);
     void showPicture(const QImage &image);
 
     QPointer<QWidget> m_mainWindow;
     QNetworkAccessManager *m_network;
-    CancelToken *m_cancel;
-    DownloadLimits m_limits;
-    int m_shrinkTimeoutMs = 20'000;
-    bool m_busy = false;
+    pictures::PictureFetch *m_fetch;
+    pictures::DownloadLimits m_limits;
+    QString m_programDir;
 };
 
 // The picture window of this main window, made on first use and destroyed

@@ -8,20 +8,11 @@ namespace tabrix {
 
 Services::~Services() = default;
 
-bool isWebLink(const QString &link)
-{
-    const QUrl url(link.trimmed(), QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty())
-        return false;
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
-}
-
 bool Services::openLink(const QString &link)
 {
     if (!isWebLink(link))
         return false;
-    return QDesktopServices::openUrl(QUrl(link.trimmed()));
+    return QDesktopServices::openUrl(webUrl(link));
 }
 
 bool Services::startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pictures/linkcheck.h" // isWebLink
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -58,8 +60,5 @@ public:
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
     void clear() { messages.clear(); }
 };
-
-// Whether a link may be handed to a browser or downloaded: http or https only.
-bool isWebLink(const QString &link);
 
 } // namespace tabrix

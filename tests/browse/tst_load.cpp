@@ -114,7 +114,11 @@ void LoadTest::clickOpensWhatOptionsSay_data()
             row("titres link " + what + option, "titres", img, link, option);
     }
 
-    // Only web addresses reach the browser.
+    // Only web addresses reach the browser, as a browser would take them.
+    row("melvi url with blanks web", "melvi", "https://hote/mon dossier/mon image.jpg", forum, "web",
+        "https://hote/mon dossier/mon image.jpg");
+    row("zarpo link with accents norvane", "zarpo", img, "https://www.norvane.fr/énigme été", "norvane",
+        "https://www.norvane.fr/énigme été");
     row("zarpo url file path web", "zarpo", "C:\\images\\002.jpg", forum, "web");
     row("melvi link file norvane", "melvi", img, "file:///tmp/t002.html", "norvane");
 

@@ -1,68 +1,85 @@
 #pragma once
 
-// The real program on an empty catalogue in a throw-away directory, shown,
-// with a helper that opens the picture window on an entry of a list.
+// The real program in a throw-away directory, shown, on a catalogue holding
+// the given entries, and what the user does to see an entry's picture: its
+// list's tab, "Afficher" ticked, "Img fenêtre" chosen, a click on its row.
 
-#include "image/image.h"
+#include "browse/browsetest.h"
 #include "image/imagewindow.h"
-#include "image/shrink.h"
-#include "support/testsupport.h"
+#include "ui/tabcontrol.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPixmap>
-#include <QTest>
+#include <QRadioButton>
+#include <QToolButton>
 
 #include <memory>
 
 namespace tabrix::test {
 
+struct Listed {
+    const Category *category;
+    Entry entry;
+};
+
+// Entry 007 "Tour penchée" of a list with these links.
+inline Listed listed(const Category &category, std::optional<QString> url,
+                     std::optional<QString> link = QStringLiteral("https://www.norvane.fr/t007"))
+{
+    return {&category, entry("007", "Tour penchée", "Zoé", std::move(url), std::move(link))};
+}
+
 struct PictureProgram {
-    PictureProgram()
+    explicit PictureProgram(const std::vector<Listed> &entries = {})
     {
         createEmptyCatalogue(dir.catalogue());
+        for (const Listed &l : entries)
+            insertEntries(dir.catalogue(), *l.category, {l.entry});
         window = startProgram(dir, services);
-        if (window)
+        if (window) {
             window->show();
+            ok = QTest::qWaitForWindowExposed(window.get());
+        }
     }
 
     image::ImageWindow *imageWindow() { return image::imageWindowFor(window.get()); }
 
-    // Fills the list's fields as a click on an entry would, then opens the
-    // picture window on it.
-    image::ImageWindow *open(const Category &category, const QString &url, const QString &link = "https://www.norvane.fr/t007",
-                             const QString &ref = "007", const QString &name = "Tour penchée")
+    // Clicks the list's tab, ticks "Afficher" and "Img fenêtre" when they
+    // are not, then clicks the entry's row; the window it opened.
+    image::ImageWindow *open(const Category &category, int row = 1)
     {
-        CategoryTab &tab = window->form().tab(category);
-        tab.number->setText(ref);
-        tab.name->setText(name);
-        tab.url->setText(url);
-        tab.link->setText(link);
-        image::openImageWindow(window->form(), window->context(), category);
+        MainForm &form = window->form();
+        QToolButton *tabButton = form.onglet->tabButton(category.tabIndex);
+        QTest::mouseClick(tabButton, Qt::LeftButton, {}, tabButton->rect().center());
+        CategoryTab &tab = form.tab(category);
+        for (QAbstractButton *box : {static_cast<QAbstractButton *>(tab.showCheck), static_cast<QAbstractButton *>(tab.windowOption)})
+            if (!box->isChecked())
+                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        clickCell(*tab.grid, row, 1);
         return image::existingImageWindow(window.get());
     }
 
     bool scratchFilesGone() const
     {
-        return !QFile::exists(dir.file(image::downloadedFileName())) && !QFile::exists(dir.file(image::shrunkFileName()));
-    }
-
-    void writeScratchFiles() const
-    {
-        for (const QString &name : {image::downloadedFileName(), image::shrunkFileName()}) {
-            QFile file(dir.file(name));
-            if (file.open(QIODevice::WriteOnly))
-                file.write("ancienne image");
-        }
+        const QStringList left = QDir(dir.path()).entryList({"image_url*", "image2_url*"}, QDir::Files);
+        return left.isEmpty();
     }
 
     ProgramDir dir;
     RecordingServices services;
     std::unique_ptr<MainWindow> window;
+    bool ok = false;
 };
 
 inline bool hasPicture(const QLabel *label) { return !label->pixmap().isNull(); }
+
+// The colour painted at this point of the picture, as a fraction of its size.
+inline QColor paintedAt(QLabel *picture, double x, double y)
+{
+    const QImage shown = picture->grab().toImage();
+    return shown.pixelColor(int(x * shown.width()), int(y * shown.height()));
+}
 
 } // namespace tabrix::test

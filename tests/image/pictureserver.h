@@ -1,8 +1,8 @@
 #pragma once
 
 // A loopback HTTP/1.1 server for the picture window's tests: each path gets
-// a fixed status and body, anything else a 404. (The window judges a body by
-// its bytes, never by its declared type.)
+// a fixed status and body, anything else a 404; a held path is never
+// answered. (The window judges a body by its bytes, never by its declared type.)
 
 #include <QBuffer>
 #include <QByteArray>
@@ -11,7 +11,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
+#include <QProcess>
 #include <QTcpServer>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QFile>
 #include <QTcpSocket>
 
 #include <functional>
@@ -34,8 +38,9 @@ public:
 
     bool isListening() const { return m_server.isListening(); }
     void serve(const QString &path, const QByteArray &body, int status = 200) { m_responses.insert(path, {status, body}); }
+    void hold(const QString &path) { m_responses.insert(path, {0, {}}); }
     QString url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path); }
-    // Paths asked for so far, in order.
+    // Paths asked for so far, decoded, in order.
     QStringList requests;
     // Runs when a request has arrived, before it is answered.
     std::function<void()> onRequest;
@@ -55,7 +60,7 @@ private:
         pending += socket->readAll();
         if (!pending.contains("\r\n\r\n"))
             return;
-        const QString path = QString::fromLatin1(pending.left(pending.indexOf("\r\n")).split(' ').value(1));
+        const QString path = QUrl::fromPercentEncoding(pending.left(pending.indexOf("\r\n")).split(' ').value(1));
         m_pending.remove(socket);
         requests.append(path);
         QPointer<QTcpSocket> guard(socket);
@@ -65,6 +70,8 @@ private:
             return;
 
         const auto [status, body] = m_responses.value(path, {404, "<html>Introuvable</html>"});
+        if (status == 0)
+            return;
         socket->write("HTTP/1.1 " + QByteArray::number(status) + " OK\r\nContent-Length: "
                       + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
@@ -86,6 +93,15 @@ inline QByteArray encodedPicture(int width, int height, const char *format)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format);
     return bytes;
+}
+
+// A file ImageMagick makes from these arguments (the output is "out.EXT").
+inline QByteArray magickPicture(const QStringList &arguments)
+{
+    QTemporaryDir dir;
+    QProcess::execute("convert", arguments.mid(0, arguments.size() - 1) << dir.filePath(arguments.last()));
+    QFile file(dir.filePath(arguments.last()));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace tabrix::test

@@ -1,11 +1,13 @@
-// The picture window's display from end to end: a real download from a
-// loopback server, a real ImageMagick shrink, what the window then shows and
-// what it leaves on disk.
+// The picture window's display from end to end: a click on an entry, a real
+// download from a loopback server, a real ImageMagick shrink, what the window
+// then paints and what it leaves on disk.
 #include "imagefixture.h"
 #include "pictureserver.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <signal.h>
 
 using namespace tabrix;
 using namespace tabrix::test;
@@ -35,6 +37,26 @@ void fails(const char *tag, const QString &path, int status, const QByteArray &b
     QTest::newRow(tag) << Showing{path, status, body, convert, {}, notice};
 }
 
+// A script that stands for ImageMagick in a temporary folder put first on the path.
+struct FakeConvert {
+    explicit FakeConvert(const QByteArray &script) : path(qgetenv("PATH"))
+    {
+        if (script.isEmpty())
+            return;
+        if (script != "none") {
+            QFile tool(QDir(tools.path()).filePath("convert"));
+            tool.open(QIODevice::WriteOnly);
+            tool.write(script);
+            tool.close();
+            tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", QFile::encodeName(tools.path()) + (script == "none" ? QByteArray() : ':' + path));
+    }
+    ~FakeConvert() { qputenv("PATH", path); }
+    QTemporaryDir tools;
+    QByteArray path;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Showing)
@@ -44,16 +66,10 @@ class ImageDisplayTest : public QObject {
 private slots:
     void init()
     {
-        program = std::make_unique<PictureProgram>();
-        QVERIFY(program->window);
         server = std::make_unique<PictureServer>();
         QVERIFY(server->isListening());
     }
-    void cleanup()
-    {
-        server.reset();
-        program.reset();
-    }
+    void cleanup() { server.reset(); }
 
     void display_data()
     {
@@ -62,13 +78,17 @@ private slots:
         const QByteArray picture = encodedPicture(900, 500, "JPG");
         shows("large jpeg", "/zarpo/z007.jpg", encodedPicture(1600, 1200, "JPG"), {533, 400});
         shows("wide png", "/melvi/m012.PNG", encodedPicture(2000, 500, "PNG"), {800, 200});
-        // The command brings a small picture up to the bound as well.
-        shows("small jpeg", "/titres/v9.jpeg", encodedPicture(200, 50, "JPG"), {800, 200});
+        shows("small jpeg kept small", "/titres/v9.jpeg", encodedPicture(64, 64, "JPG"), {64, 64});
+        shows("blanks and accents", "/mon dossier/mon image été.jpg", picture, {720, 400});
+        shows("gif behind a jpg name", "/z1.jpg", magickPicture({"-size", "300x200", "xc:navy", "out.gif"}), {300, 200});
+        shows("webp", "/w.png", magickPicture({"-size", "300x200", "xc:navy", "out.webp"}), {300, 200});
+        // The first frame or page, navy; the second is white.
+        shows("animated gif", "/a.jpg", magickPicture({"-size", "300x200", "xc:navy", "xc:white", "out.gif"}), {300, 200});
+        shows("two-page tiff", "/deux.tif", magickPicture({"-size", "300x200", "xc:navy", "xc:white", "out.tif"}), {300, 200});
 
-        const QString notPicture = QStringLiteral("Le lien ne mène pas à une image JPEG, PNG, BMP ou TIFF.");
+        const QString notPicture = QStringLiteral("Le lien ne mène pas à une image JPEG, PNG, GIF, WebP, BMP ou TIFF.");
         fails("not found", "/absente.jpg", 404, "<html>404</html>", "Image non téléchargée : le serveur a répondu 404.");
         fails("web page", "/page.jpg", 200, "<!DOCTYPE html><html><body>Bonjour</body></html>", notPicture);
-        fails("gif behind a jpg name", "/z1.jpg", 200, QByteArray("GIF89a\x14\x00\x14\x00", 10) + picture, notPicture);
         fails("over the size bound", "/enorme.jpg", 200, QByteArray::fromHex("ffd8ffe0") + QByteArray(1536 * 1024, '\0'),
               "Image non téléchargée : l'image dépasse 1 Mo.");
         fails("broken jpeg", "/cassee.jpg", 200, QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(4000, 'x'),
@@ -83,83 +103,75 @@ private slots:
     {
         QFETCH(Showing, c);
         server->serve(c.path, c.body, c.status);
-        program->imageWindow()->setDownloadLimits({30'000, 1024 * 1024});
-        QTemporaryDir tools;
-        const QByteArray path = qgetenv("PATH");
-        if (!c.convert.isEmpty()) {
-            program->imageWindow()->setShrinkTimeout(1000);
-            if (c.convert != "none") {
-                QFile tool(QDir(tools.path()).filePath("convert"));
-                QVERIFY(tool.open(QIODevice::WriteOnly) && tool.write(c.convert) == c.convert.size());
-                tool.close();
-                QVERIFY(tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
-            }
-            qputenv("PATH", QFile::encodeName(tools.path()) + (c.convert == "none" ? QByteArray() : ':' + path));
-        }
+        PictureProgram program({listed(zarpo(), server->url(c.path))});
+        QVERIFY(program.ok);
+        program.imageWindow()->setDownloadLimits({30'000, 1024 * 1024});
+        program.imageWindow()->setShrinkTimeout(1000);
+        FakeConvert convert(c.convert);
         // The tool must work in the program's directory whatever the current one.
         QTemporaryDir elsewhere;
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(elsewhere.path()));
-        image::ImageWindow *window = program->open(zarpo(), server->url(c.path));
+        image::ImageWindow *window = program.open(zarpo());
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isBusy(), 30'000);
         QDir::setCurrent(previous);
-        qputenv("PATH", path);
 
         QCOMPARE(server->requests, QStringList{c.path});
-        QVERIFY2(program->services.messages.isEmpty(), qPrintable(program->services.lastText()));
+        QVERIFY2(program.services.messages.isEmpty(), qPrintable(program.services.lastText()));
         QCOMPARE(window->picture->text(), c.notice);
         QCOMPARE(hasPicture(window->picture), c.notice.isEmpty());
         if (c.notice.isEmpty()) {
-            QCOMPARE(window->picture->pixmap().size(), c.shown);
             QCOMPARE(window->picture->geometry(), QRect(QPoint(8, 12), c.shown));
+            const QColor topLeft = paintedAt(window->picture, 0.25, 0.25);
+            QVERIFY2(topLeft.blue() > 100 && topLeft.red() < 60 && topLeft.green() < 60, qPrintable(topLeft.name()));
         }
-        QVERIFY(program->scratchFilesGone());
+        QVERIFY(program.scratchFilesGone());
         QVERIFY(QDir(elsewhere.path()).isEmpty());
         QVERIFY(window->isVisible());
-        QVERIFY(!program->window->isVisible());
-        QVERIFY(!window->isBusy());
-
-        // Closing gives the main window back.
-        window->close();
-        QVERIFY(program->window->isVisible());
+        QVERIFY(!program.window->isVisible());
     }
 
-    void closingWhileDownloading()
+    // Escape while the picture is on its way or being shrunk: the window
+    // goes at once, the main window comes back, the work is stopped.
+    void closingCancels_data()
     {
-        image::ImageWindow *window = program->imageWindow();
-        server->serve("/z1.jpg", encodedPicture(900, 500, "JPG"));
-        server->onRequest = [window] { window->close(); };
-        program->open(zarpo(), server->url("/z1.jpg"));
+        QTest::addColumn<QByteArray>("convert");
+        QTest::newRow("download") << QByteArray();
+        QTest::newRow("shrink") << QByteArray("#!/bin/sh\necho $$ > convert.pid\nexec sleep 120\n");
+    }
+
+    void closingCancels()
+    {
+        QFETCH(QByteArray, convert);
+        const bool downloading = convert.isEmpty();
+        downloading ? server->hold("/z1.jpg") : server->serve("/z1.jpg", encodedPicture(900, 500, "JPG"));
+        PictureProgram program({listed(zarpo(), server->url("/z1.jpg"))});
+        QVERIFY(program.ok);
+        program.imageWindow()->setDownloadLimits({5'000, 1024 * 1024});
+        program.imageWindow()->setShrinkTimeout(5'000);
+        FakeConvert fake(convert);
+        const QString pidFile = program.dir.file("convert.pid");
+
+        image::ImageWindow *window = program.open(zarpo());
+        QVERIFY(window->isBusy());
+        if (downloading)
+            QTRY_COMPARE(server->requests, QStringList{"/z1.jpg"});
+        else
+            QTRY_VERIFY(QFile(pidFile).size() > 0);
+        QTest::keyClick(window, Qt::Key_Escape);
 
         QVERIFY(!window->isVisible());
         QVERIFY(!window->isBusy());
-        QVERIFY(!hasPicture(window->picture));
-        QVERIFY(program->window->isVisible());
-        QVERIFY(program->scratchFilesGone());
-    }
-
-    void secondOpeningWhileBusy()
-    {
-        server->serve("/z1.jpg", encodedPicture(900, 500, "JPG"));
-        server->serve("/m2.jpg", encodedPicture(500, 900, "JPG"));
-        bool reopened = false;
-        server->onRequest = [&] { // another opening arrives while the first picture is on its way
-            if (!std::exchange(reopened, true))
-                program->open(melvi(), server->url("/m2.jpg"), "https://www.norvane.fr/t2", "002", "Lac");
-        };
-        image::ImageWindow *window = program->open(zarpo(), server->url("/z1.jpg"));
-
-        QVERIFY(reopened);
-        QCOMPARE(server->requests, QStringList{"/z1.jpg"});
-        QCOMPARE(window->ref->text(), QStringLiteral("007"));
-        QVERIFY2(hasPicture(window->picture), qPrintable(window->picture->text()));
-        QCOMPARE(window->picture->pixmap().size(), QSize(720, 400));
-        QVERIFY(window->isVisible());
-        QVERIFY(!program->window->isVisible());
-        QVERIFY(program->scratchFilesGone());
+        QVERIFY(program.window->isVisible());
+        QVERIFY(program.scratchFilesGone());
+        if (!downloading) {
+            QFile pid(pidFile);
+            QVERIFY(pid.open(QIODevice::ReadOnly));
+            QCOMPARE(::kill(pid.readAll().trimmed().toInt(), 0), -1);
+        }
     }
 
 private:
-    std::unique_ptr<PictureProgram> program;
     std::unique_ptr<PictureServer> server;
 };
 

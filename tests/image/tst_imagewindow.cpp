@@ -23,7 +23,8 @@ struct QuitWatcher : QObject {
 // window is open, if any, and what the window shows in place of the picture.
 struct Opening {
     int list;
-    QString link, message;
+    std::optional<QString> link;
+    QString message;
     MessageIcon icon;
     QString notice;
 };
@@ -35,20 +36,12 @@ Q_DECLARE_METATYPE(Opening)
 class ImageWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        program = std::make_unique<PictureProgram>();
-        QVERIFY(program->window);
-    }
-    void cleanup() { program.reset(); }
-
     void controls_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QRect>("twips");
-
         QTest::newRow("Picture1") << "Picture1" << "QLabel" << "" << QRect(120, 180, 12435, 6915);
         QTest::newRow("bt_lien") << "bt_lien" << "QPushButton" << "Afficher" << QRect(360, 7320, 1095, 375);
         QTest::newRow("Label1") << "Label1" << "QLabel" << "Ref : " << QRect(180, 7920, 555, 240);
@@ -67,7 +60,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QRect, twips);
 
-        QWidget *window = program->imageWindow();
+        PictureProgram program;
+        QWidget *window = program.imageWindow();
         QCOMPARE(window->objectName(), QStringLiteral("Form_img"));
         QCOMPARE(window->windowTitle(), QStringLiteral("VRM - Image"));
         QCOMPARE(window->size(), QSize(pixels(12735), pixels(9030)));
@@ -87,10 +81,10 @@ private slots:
         QTest::addColumn<Opening>("c");
 
         using I = MessageIcon;
-        QTest::newRow("zarpo, empty") << Opening{0, "", "URL non spécifiée.", I::Exclamation};
-        QTest::newRow("melvi, not available") << Opening{1, notAvailable(), "URL invalide.", I::None};
+        QTest::newRow("zarpo, no link") << Opening{0, std::nullopt, "URL non spécifiée.", I::Exclamation};
+        QTest::newRow("melvi, ftp") << Opening{1, "ftp://exemple.fr/z.jpg", "URL invalide.", I::None};
         QTest::newRow("trunda, gif") << Opening{2, "http://127.0.0.1:1/z.gif", "Format GIF non supporté. ", I::Critical};
-        QTest::newRow("titres, webp") << Opening{3, "http://127.0.0.1:1/z.webp", "Extension invalide.", I::None};
+        QTest::newRow("titres, svg") << Opening{3, "http://127.0.0.1:1/z.svg", "Extension invalide.", I::None};
         // Nothing listens on the link's port: the window opens all the same.
         const QString closed = QStringLiteral("http://127.0.0.1:%1/z.jpg").arg(PictureServer::closedPort());
         QTest::newRow("zarpo, closed port")
@@ -102,50 +96,56 @@ private slots:
         QFETCH(Opening, c);
         const Category &category = categories()[std::size_t(c.list)];
         const QString forum = "https://www.norvane.fr/t" + category.table;
+        PictureProgram program({listed(category, c.link, forum)});
+        QVERIFY(program.ok);
 
-        program->writeScratchFiles();
+        for (const char *name : {"image_url.jpg", "image2_url.jpg", "image2_url-1.jpg"}) // left by an earlier run
+            QVERIFY(QFile(program.dir.file(name)).open(QIODevice::WriteOnly));
         bool openMeanwhile = false;
-        program->services.onMessage = [&](const RecordingServices::Message &) {
-            openMeanwhile = program->imageWindow()->isVisible();
+        program.services.onMessage = [&](const RecordingServices::Message &) {
+            openMeanwhile = program.imageWindow()->isVisible();
         };
-        image::ImageWindow *window = program->open(category, c.link, forum, "042", "Clocher");
+        image::ImageWindow *window = program.open(category);
+        QTRY_VERIFY(!window->isBusy());
 
-        QCOMPARE(program->services.messages.size(), c.message.isEmpty() ? 0 : 1);
+        QCOMPARE(program.services.messages.size(), c.message.isEmpty() ? 0 : 1);
         if (!c.message.isEmpty()) {
-            QCOMPARE(program->services.messages.first().text, c.message);
-            QCOMPARE(program->services.messages.first().icon, c.icon);
+            QCOMPARE(program.services.messages.first().text, c.message);
+            QCOMPARE(program.services.messages.first().icon, c.icon);
             QVERIFY(openMeanwhile);
         }
         // The window stays open, without a picture, its boxes filled.
         QVERIFY(window->isVisible());
-        QVERIFY(!program->window->isVisible());
+        QVERIFY(!program.window->isVisible());
         QVERIFY(!hasPicture(window->picture));
         QCOMPARE(window->picture->text(), c.notice);
-        QCOMPARE(window->ref->text(), QStringLiteral("042"));
-        QCOMPARE(window->name->text(), QStringLiteral("Clocher"));
-        QCOMPARE(window->link->text(), c.link);
+        QCOMPARE(window->ref->text(), QStringLiteral("007"));
+        QCOMPARE(window->name->text(), QStringLiteral("Tour penchée"));
+        QCOMPARE(window->link->text(), c.link.value_or(QString()));
         QCOMPARE(window->forumLink->text(), forum);
-        QVERIFY(program->scratchFilesGone());
+        QVERIFY(program.scratchFilesGone());
     }
 
-    void closingGivesBackTheMainWindow()
+    void escapeGivesBackTheMainWindow()
     {
+        PictureProgram program({listed(melvi(), std::nullopt), listed(titres(), std::nullopt)});
+        QVERIFY(program.ok);
         // The program's own event loop runs, as it does for the user: closing
         // the last visible window would end it.
         QuitWatcher watcher;
         const bool quitOnLast = QGuiApplication::quitOnLastWindowClosed();
         QGuiApplication::setQuitOnLastWindowClosed(true);
         // Twice: opened and closed again, the same window comes back.
-        image::ImageWindow *const window = program->imageWindow();
+        image::ImageWindow *const window = program.imageWindow();
         for (const Category *category : {&melvi(), &titres()}) {
-            QCOMPARE(program->open(*category, QString()), window);
-            QVERIFY(window->isVisible() && !program->window->isVisible());
+            QCOMPARE(program.open(*category), window);
+            QVERIFY(window->isVisible() && !program.window->isVisible());
             QTimer::singleShot(0, window, [window] {
-                window->close();
+                QTest::keyClick(window, Qt::Key_Escape);
                 QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
             });
             QCoreApplication::exec();
-            QVERIFY(!window->isVisible() && program->window->isVisible());
+            QVERIFY(!window->isVisible() && program.window->isVisible());
             QCOMPARE(watcher.quits, 0);
         }
         QGuiApplication::setQuitOnLastWindowClosed(quitOnLast);
@@ -155,21 +155,22 @@ private slots:
     {
         PictureServer server;
         server.serve("/z.jpg", encodedPicture(900, 500, "JPG"));
-        image::ImageWindow *window = program->open(zarpo(), server.url("/z.jpg"));
+        PictureProgram program({listed(zarpo(), server.url("/z.jpg")),
+                                {&trunda(), entry("011", "Pont", "Zoé", "http://127.0.0.1:1/t.gif", QString())}});
+        QVERIFY(program.ok);
+        image::ImageWindow *window = program.open(zarpo());
+        QTRY_VERIFY(!window->isBusy());
         QVERIFY2(hasPicture(window->picture), qPrintable(window->picture->text()));
-        window->close();
+        QTest::keyClick(window, Qt::Key_Escape);
 
         // A refused link: the picture of the previous opening is gone.
-        program->open(trunda(), QStringLiteral("http://127.0.0.1:1/t.gif"), QString(), "011", "Pont");
+        program.open(trunda());
         QVERIFY(!hasPicture(window->picture));
         QCOMPARE(window->picture->geometry(), QRect(8, 12, pixels(12435), pixels(6915)));
         QCOMPARE(window->ref->text(), QStringLiteral("011"));
         QCOMPARE(window->name->text(), QStringLiteral("Pont"));
         QVERIFY(window->forumLink->text().isEmpty());
     }
-
-private:
-    std::unique_ptr<PictureProgram> program;
 };
 
 QTEST_MAIN(ImageWindowTest)

@@ -1,14 +1,14 @@
 // The picture window's link checks and the gate on downloaded bytes: pure
 // functions, checked row by row. The icons of the refusals are checked
 // through the window itself.
-#include "image/linkcheck.h"
-#include "image/shrink.h"
+#include "pictures/linkcheck.h"
+#include "pictures/shrink.h"
 #include "store/category.h"
 
 #include <QtTest>
 
 using namespace tabrix;
-using namespace tabrix::image;
+using namespace tabrix::pictures;
 
 class LinkCheckTest : public QObject {
     Q_OBJECT
@@ -25,6 +25,10 @@ private slots:
                                 "z001.tiff", "photojpg"})
             row(QStringLiteral("http://exemple.fr/") + end);
         row("HtTpS://EXEMPLE.fr/Z001.Png");
+        // What a browser takes: blanks, letters of any alphabet, characters it would encode.
+        for (const char *link : {"https://hote/mon dossier/mon image.jpg", "http://forêt.fr/été/énigme n°2.png",
+                                 "http://exemple.fr/a|b{c}^`\"<>%.jpg", "http://exemple.fr/z 001.JPG"})
+            row(QString::fromUtf8(link));
         row("http://exemple.fr/z001.gif", "Format GIF non supporté. ");
         row("https://exemple.fr/Z001.GIF", "Format GIF non supporté. ");
         for (const char *link : {"http://exemple.fr/z001.webp", "https://exemple.fr/z001.jpg?taille=2",
@@ -34,6 +38,7 @@ private slots:
         // Only an http or https address is fetched.
         for (const QString &link : QStringList{"ftp://exemple.fr/z001.jpg", "   ", notAvailable(), "/home/zoe/z001.jpg",
                                                "httpx://exemple.fr/z001.jpg", "http:///z001.jpg",
+                                               "http://exemple fr/z001.jpg",
                                                " http://exemple.fr/z001.jpg"})
             row(link, "URL invalide.");
         // The forum's own links skip the extension check; the prefix is matched exactly.
@@ -52,22 +57,24 @@ private slots:
         QCOMPARE(verdictMessage(verdict), message);
     }
 
-    // The first bytes of JPEG, PNG, BMP and both TIFF orders pass; anything
-    // else, or too short to tell, does not.
+    // The first bytes of JPEG, PNG, GIF, WebP, BMP and both TIFF orders
+    // pass; anything else, or too short to tell, does not.
     void pictureHeads()
     {
         for (const char *hex : {"ffd8ffe000104a46", "89504e470d0a1a0a", "424d360c00000000", "49492a0008000000",
-                                "4d4d002a00000008", "ffd8ff"})
+                                "4d4d002a00000008", "ffd8ff", "474946383761", "4749463839610100",
+                                "524946460000000057454250"})
             QVERIFY2(looksLikePicture(QByteArray::fromHex(hex)), hex);
-        // GIF, "<!DOCTYPE html>", nothing, a cut PNG, two JPEG bytes.
-        for (const char *hex : {"4749463839610100", "3c21444f43545950452068746d6c3e", "", "89504e47", "ffd8"})
+        // "<!DOCTYPE html>", "<svg", "%PDF", "%!PS", a WAVE sound, nothing, a cut PNG, two JPEG bytes.
+        for (const char *hex : {"3c21444f43545950452068746d6c3e", "3c737667", "25504446", "25215053",
+                                "524946460000000057415645", "", "89504e47", "ffd8"})
             QVERIFY2(!looksLikePicture(QByteArray::fromHex(hex)), hex);
     }
 
     // ImageMagick 7's magick where it exists, else ImageMagick 6's convert.
     void shrinkCommand()
     {
-        const QStringList common = {"-define", "jpeg:size=1600x800", "image_url.jpg", "-resize", "800x400",
+        const QStringList common = {"-define", "jpeg:size=1600x800", "image_url.jpg[0]", "-resize", "800x400>",
                                     "image2_url.jpg"};
         auto command = [](const QString &magick, const QString &convert) {
             const ShrinkCommand c = shrinkCommandFor(magick, convert);

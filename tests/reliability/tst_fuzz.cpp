@@ -8,7 +8,7 @@
 // promises, and every outcome comes up, or the inputs miss a path.
 
 #include "check/resultfile.h"
-#include "image/linkcheck.h"
+#include "pictures/linkcheck.h"
 #include "store/category.h"
 
 #include <QTest>
@@ -113,10 +113,10 @@ void checkFindings(const check::Findings &findings)
 
 void checkVerdict(const QString &link)
 {
-    using image::LinkVerdict;
-    const LinkVerdict verdict = image::checkLink(link);
+    using pictures::LinkVerdict;
+    const LinkVerdict verdict = pictures::checkLink(link);
     QCOMPARE(verdict == LinkVerdict::Missing, link.isEmpty());
-    QCOMPARE(image::verdictMessage(verdict).isEmpty(), verdict == LinkVerdict::Accepted);
+    QCOMPARE(pictures::verdictMessage(verdict).isEmpty(), verdict == LinkVerdict::Accepted);
     if (verdict == LinkVerdict::Accepted || verdict == LinkVerdict::Gif || verdict == LinkVerdict::BadExtension)
         QVERIFY(link.startsWith(QLatin1String("http"), Qt::CaseInsensitive) && isWebLink(link));
     const QString end = link.right(3).toUpper();
@@ -171,7 +171,7 @@ private slots:
                                            "http://[::1]:8080/a.tiff?x=1#f", "  http://127.0.0.1/é è.bmp  "};
         const std::vector<QString> pieces = {"http", "://", ".gif", ".jpg", "PEG", "%2", "[", "]", "@", ":", "#", "?",
                                              forumPrefix(), QString(QChar(0xD800)), QString(QChar(0xDC00)), " ", "\n"};
-        std::set<image::LinkVerdict> verdicts;
+        std::set<pictures::LinkVerdict> verdicts;
         for (int n = 0; n < cases; ++n) {
             // Any UTF-16 (lone surrogates included), mutated good links, a good start and ASCII after.
             const QString link = n % 3 == 0   ? r.units<QString>(r.length(40, 3000), 0x10000)
@@ -182,7 +182,7 @@ private slots:
                 qWarning("case %d of seed %llu: %s", n, seed() + 1, link.toUtf8().toHex().constData());
                 return;
             }
-            verdicts.insert(image::checkLink(link));
+            verdicts.insert(pictures::checkLink(link));
         }
         QCOMPARE(verdicts.size(), std::size_t(5));
     }
@@ -191,22 +191,22 @@ private slots:
     {
         Random r(seed() + 2);
         const std::vector<QByteArray> magics = {"\xFF\xD8\xFF", "\x89PNG\r\n\x1A\n", "BM", QByteArray("II\x2A\0", 4),
-                                                QByteArray("MM\0\x2A", 4)};
-        int pictures = 0;
+                                                QByteArray("MM\0\x2A", 4), "GIF8"};
+        int found = 0;
         for (int n = 0; n < cases; ++n) {
             // Random bytes, half of them after the start of a real signature.
             const QByteArray start = n % 2 ? r.pick(magics) : QByteArray();
             const QByteArray head = (start.left(r.below(int(start.size()) + 1)) + r.units<QByteArray>(12, 256))
-                                        .left(r.below(image::pictureHeadSize + 4));
-            const bool picture = image::looksLikePicture(Exact<QByteArray>(head).view());
+                                        .left(r.below(pictures::pictureHeadSize + 4));
+            const bool picture = pictures::looksLikePicture(Exact<QByteArray>(head).view());
             auto startsHead = [&](const QByteArray &magic) { return head.startsWith(magic); };
             if (picture != std::any_of(magics.begin(), magics.end(), startsHead)) {
                 qWarning("case %d of seed %llu: %s", n, seed() + 2, head.toHex().constData());
                 QFAIL("taken for a picture or not, wrongly");
             }
-            pictures += picture;
+            found += picture;
         }
-        QVERIFY(pictures > 0 && pictures < cases);
+        QVERIFY(found > 0 && found < cases);
     }
 };
 

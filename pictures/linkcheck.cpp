@@ -1,10 +1,30 @@
-#include "image/linkcheck.h"
+#include "pictures/linkcheck.h"
 
 #include "store/category.h"
 
 #include <array>
 
-namespace tabrix::image {
+namespace tabrix {
+
+QUrl webUrl(const QString &link)
+{
+    // The tolerant reading encodes what a browser would encode (blanks,
+    // quotes, braces, a lone "%") instead of refusing it.
+    const QUrl url(link.trimmed(), QUrl::TolerantMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return {};
+    return url;
+}
+
+bool isWebLink(const QString &link)
+{
+    const QString scheme = webUrl(link).scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+} // namespace tabrix
+
+namespace tabrix::pictures {
 
 LinkVerdict checkLink(const QString &link)
 {
@@ -43,18 +63,6 @@ QString verdictMessage(LinkVerdict verdict)
     return {};
 }
 
-MessageIcon verdictIcon(LinkVerdict verdict)
-{
-    switch (verdict) {
-    case LinkVerdict::Missing: return MessageIcon::Exclamation;
-    case LinkVerdict::Gif: return MessageIcon::Critical;
-    case LinkVerdict::Accepted:
-    case LinkVerdict::NotWeb:
-    case LinkVerdict::BadExtension: return MessageIcon::None;
-    }
-    return MessageIcon::None;
-}
-
 bool looksLikePicture(const QByteArray &head)
 {
     auto startsWith = [&head](std::initializer_list<unsigned char> bytes) {
@@ -70,7 +78,14 @@ bool looksLikePicture(const QByteArray &head)
            || startsWith({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}) // PNG
            || startsWith({'B', 'M'})                                      // BMP
            || startsWith({'I', 'I', 0x2A, 0x00})                          // TIFF, little-endian
-           || startsWith({'M', 'M', 0x00, 0x2A});                         // TIFF, big-endian
+           || startsWith({'M', 'M', 0x00, 0x2A})                          // TIFF, big-endian
+           || startsWith({'G', 'I', 'F', '8'})                            // GIF87a, GIF89a
+           || (startsWith({'R', 'I', 'F', 'F'}) && head.mid(8, 4) == "WEBP"); // WebP
 }
 
-} // namespace tabrix::image
+QString notPictureMessage()
+{
+    return QStringLiteral("Le lien ne mène pas à une image JPEG, PNG, GIF, WebP, BMP ou TIFF.");
+}
+
+} // namespace tabrix::pictures

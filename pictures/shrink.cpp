@@ -1,0 +1,80 @@
+#include "pictures/shrink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+namespace tabrix::pictures {
+
+void removeScratchFiles(const QString &programDir)
+{
+    const QDir dir(programDir);
+    QFile::remove(dir.filePath(shrunkFileName()));
+    QFile::remove(dir.filePath(downloadedFileName()));
+    for (const QString &copy : dir.entryList({QStringLiteral("image2_url-*.jpg")}, QDir::Files))
+        QFile::remove(dir.filePath(copy));
+}
+
+namespace {
+constexpr int hintWidth = 2 * shrunkMaxWidth;
+constexpr int hintHeight = 2 * shrunkMaxHeight;
+} // namespace
+
+bool isJpegAtLeast(const QString &path, int width, int height)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // The frame header follows the metadata segments, within the first 256 kB.
+    const QByteArray data = file.read(256 * 1024);
+    auto byte = [&data](qsizetype i) { return static_cast<unsigned char>(data.at(i)); };
+    if (data.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
+        return false;
+    for (qsizetype i = 2; i + 9 < data.size();) {
+        if (byte(i) != 0xFF)
+            return false;
+        const unsigned char marker = byte(i + 1);
+        if (marker == 0xFF) { // fill byte
+            ++i;
+            continue;
+        }
+        const int length = byte(i + 2) << 8 | byte(i + 3);
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame)
+            return (byte(i + 7) << 8 | byte(i + 8)) >= width && (byte(i + 5) << 8 | byte(i + 6)) >= height;
+        i += 2 + length;
+    }
+    return false;
+}
+
+ShrinkCommand shrinkCommandFor(const QString &magickPath, const QString &convertPath, bool largeJpeg,
+                               const QString &input, const QString &output)
+{
+    // A JPEG is decoded straight at a reduced scale no smaller than twice
+    // the bound (the decoder's own shrink-on-load), then resized: the same
+    // picture, several times faster on a camera-sized photograph. Other
+    // formats ignore the hint.
+    QStringList arguments;
+    if (largeJpeg)
+        arguments << QStringLiteral("-define") << QStringLiteral("jpeg:size=%1x%2").arg(hintWidth).arg(hintHeight);
+    arguments << input + QStringLiteral("[0]") << QStringLiteral("-resize")
+              << QStringLiteral("%1x%2>").arg(shrunkMaxWidth).arg(shrunkMaxHeight) << output;
+    if (!magickPath.isEmpty())
+        return {magickPath, QStringList{QStringLiteral("convert")} + arguments};
+    if (!convertPath.isEmpty())
+        return {convertPath, arguments};
+    return {};
+}
+
+std::optional<ShrinkCommand> findShrinkCommand(const QString &dir, const QString &input, const QString &output)
+{
+    const bool largeJpeg = isJpegAtLeast(QDir(dir).filePath(input), hintWidth, hintHeight);
+    ShrinkCommand command = shrinkCommandFor(QStandardPaths::findExecutable(QStringLiteral("magick")),
+                                             QStandardPaths::findExecutable(QStringLiteral("convert")), largeJpeg,
+                                             input, output);
+    if (command.program.isEmpty())
+        return std::nullopt;
+    return command;
+}
+
+} // namespace tabrix::pictures

@@ -83,7 +83,7 @@ void referenceTabChange(MainForm &form, Context &context)
     if (const int row = search::lastHighlightedRow(form); row > 0) {
         for (CategoryTab *tab : form.tabs)
             if (row < tab->grid->rows())
-                tab->grid->setCellBackground(row, search::highlightColumn, search::normalColor());
+                tab->grid->setCellBackground(row, search::highlightColumn, QColor());
     }
     form.lastSel->setText(QStringLiteral("0"));
 }

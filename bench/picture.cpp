@@ -5,11 +5,13 @@
 
 #include "app/mainwindow.h"
 #include "image/imagewindow.h"
+#include "pictures/kept.h"
 #include "store/sqlite.h"
 #include "ui/mainform.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -41,6 +43,7 @@ std::vector<Measure> measurePicture(const Setup &setup, MainWindow &window)
     auto closePicture = [&] {
         if (image::ImageWindow *shown = image::existingImageWindow(form.window))
             shown->close();
+        QDir(pictures::KeptPictures::folderFor(window.catalogue().path())).removeRecursively(); // a first view each time
         settle();
     };
     const int warmUps = 1;

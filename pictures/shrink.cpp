@@ -16,8 +16,8 @@ void removeScratchFiles(const QString &programDir)
 }
 
 namespace {
-constexpr int hintWidth = 2 * shrunkMaxWidth;
-constexpr int hintHeight = 2 * shrunkMaxHeight;
+constexpr int hintWidth = shrunkMaxWidth;
+constexpr int hintHeight = shrunkMaxHeight;
 } // namespace
 
 bool isJpegAtLeast(const QString &path, int width, int height)
@@ -50,8 +50,8 @@ bool isJpegAtLeast(const QString &path, int width, int height)
 ShrinkCommand shrinkCommandFor(const QString &magickPath, const QString &convertPath, bool largeJpeg,
                                const QString &input, const QString &output)
 {
-    // A JPEG is decoded straight at a reduced scale no smaller than twice
-    // the bound (the decoder's own shrink-on-load), then resized: the same
+    // A JPEG is decoded straight at the smallest scale no smaller than the
+    // bound (the decoder's own shrink-on-load), then resized: the same
     // picture, several times faster on a camera-sized photograph. Other
     // formats ignore the hint.
     QStringList arguments;

@@ -22,7 +22,7 @@ constexpr int shrunkMaxHeight = 400;
 
 // The ImageMagick command that shrinks a downloaded picture, started without
 // a shell in the folder of both files: `magick convert -define
-// jpeg:size=1600x800 image_url.jpg[0] -resize 800x400> image2_url.jpg` where
+// jpeg:size=800x400 image_url.jpg[0] -resize 800x400> image2_url.jpg` where
 // ImageMagick 7's `magick` exists, else the same arguments to ImageMagick 6's
 // `convert`. Only the first frame or page is read; a picture already within
 // the bound keeps its size. The define, given only for a JPEG at least that

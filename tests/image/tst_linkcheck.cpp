@@ -74,7 +74,7 @@ private slots:
     // ImageMagick 7's magick where it exists, else ImageMagick 6's convert.
     void shrinkCommand()
     {
-        const QStringList common = {"-define", "jpeg:size=1600x800", "image_url.jpg[0]", "-resize", "800x400>",
+        const QStringList common = {"-define", "jpeg:size=800x400", "image_url.jpg[0]", "-resize", "800x400>",
                                     "image2_url.jpg"};
         auto command = [](const QString &magick, const QString &convert) {
             const ShrinkCommand c = shrinkCommandFor(magick, convert);

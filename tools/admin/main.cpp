@@ -47,7 +47,8 @@ int main(int argc, char *argv[])
     for (const auto &command : tabrix::admin::commands()) {
         if (command.name != name)
             continue;
-        if (arguments.size() != command.argumentCount) {
+        if (arguments.size() < command.argumentCount
+            || arguments.size() > command.argumentCount + command.optionalCount) {
             err << "Usage : tabrix-admin " << command.name << ' ' << command.usage << '\n';
             return 2;
         }

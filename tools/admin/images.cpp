@@ -93,7 +93,7 @@ int fetchPictures(const QStringList &args, QTextStream &out, QTextStream &err)
     QElapsedTimer clock;
     clock.start();
     QNetworkAccessManager network;
-    std::map<QString, QStringList> dead; // list → "ref : reason"
+    std::map<QString, std::map<QString, QString>> dead; // list → number → reason
     std::vector<std::unique_ptr<pictures::PictureFetch>> fetches;
     std::size_t next = 0;
     int running = 0, done = 0, keptCount = 0;
@@ -104,7 +104,7 @@ int fetchPictures(const QStringList &args, QTextStream &out, QTextStream &err)
             const Wanted &job = jobs[next++];
             const pictures::LinkVerdict verdict = pictures::checkLink(job.link);
             if (verdict != pictures::LinkVerdict::Accepted) {
-                dead[job.category->table] << job.ref + QStringLiteral(" : ") + pictures::verdictMessage(verdict).trimmed();
+                dead[job.category->table][job.ref] = pictures::verdictMessage(verdict).trimmed();
                 out << ++done << '/' << jobs.size() << " (" << job.category->table << ")\n";
                 continue;
             }
@@ -119,7 +119,7 @@ int fetchPictures(const QStringList &args, QTextStream &out, QTextStream &err)
                 if (result)
                     ++keptCount;
                 else
-                    dead[job.category->table] << job.ref + QStringLiteral(" : ") + result.error();
+                    dead[job.category->table][job.ref] = result.error();
                 --running;
                 out << ++done << '/' << jobs.size() << " (" << job.category->table << ")\n";
                 out.flush();
@@ -139,8 +139,8 @@ int fetchPictures(const QStringList &args, QTextStream &out, QTextStream &err)
 
     for (const auto &[list, entries] : dead) {
         out << "Liens morts de la liste " << list << " :\n";
-        for (const QString &line : entries)
-            out << "  " << line << '\n';
+        for (const auto &[ref, reason] : entries)
+            out << "  " << ref << " : " << reason << '\n';
     }
     const double seconds = double(clock.elapsed()) / 1000;
     out << "Terminé : " << keptCount << " image(s) gardée(s) en " << QString::number(seconds, 'f', 1) << " s ("

@@ -1,8 +1,9 @@
 // tabrix-admin images on a catalogue whose links a loopback server answers:
 // good, dead and non-picture links; a run killed and started again fetches
-// no kept picture twice; --refresh fetches them all again.
+// no kept picture twice; --refresh fetches them all again; a backup takes
+// them along.
 #include "pictureserver.h"
-#include "support/testsupport.h"
+#include "tools/admincommand.h"
 
 #include <QtTest>
 
@@ -69,6 +70,11 @@ private slots:
         QCOMPARE(run({"--refresh"}).first, 0);
         QCOMPARE(server.requests.size(), 7);
         QVERIFY(images.entryList(QDir::Files | QDir::Hidden).filter(".fetch").isEmpty());
+
+        // A backup takes them along, beside the copy.
+        QVERIFY(QDir(dir.path()).mkdir("copie"));
+        QCOMPARE(runAdmin({"backup", dir.catalogue(), dir.file("copie/Tabrix.mdb")}).status, 0);
+        QCOMPARE(QDir(dir.file("copie/images")).entryList({"*.jpg"}, QDir::Files), keptFiles());
     }
 };
 

@@ -36,12 +36,18 @@ struct ShrinkCommand {
 // The command for these tools found on the path (empty when missing).
 ShrinkCommand shrinkCommandFor(const QString &magickPath, const QString &convertPath, bool largeJpeg = true,
                                const QString &input = downloadedFileName(), const QString &output = shrunkFileName());
-// The command with the tools found on the path now for the picture in
-// `dir`; nothing when ImageMagick is not installed.
-std::optional<ShrinkCommand> findShrinkCommand(const QString &dir, const QString &input, const QString &output);
+// The command with the tools found on the path now; nothing when
+// ImageMagick is not installed.
+std::optional<ShrinkCommand> findShrinkCommand(bool largeJpeg, const QString &input, const QString &output);
 
-// Whether the file is a JPEG picture whose frame header tells a size of at
-// least width × height.
-bool isJpegAtLeast(const QString &path, int width, int height);
+// Whether these first bytes of a JPEG picture tell, in its frame header, a
+// size at least as large as the define's; nothing while they do not reach
+// that header yet.
+std::optional<bool> largeJpeg(const QByteArray &start);
+// The same for a file (false when it cannot tell).
+bool isLargeJpeg(const QString &path);
+
+// The name ImageMagick reads a JPEG picture from its standard input by.
+inline QString jpegInput() { return QStringLiteral("jpg:-"); }
 
 } // namespace tabrix::pictures

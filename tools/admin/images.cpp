@@ -80,7 +80,7 @@ int fetchPictures(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "Le dossier « " << shown(folder.path()) << " » ne peut pas être créé.\n";
         return 1;
     }
-    if (!pictures::findShrinkCommand(folder.path(), QString(), QString())) {
+    if (!pictures::findShrinkCommand(false, QString(), QString())) {
         err << "ImageMagick est introuvable : les images ne peuvent pas être réduites.\n";
         return 1;
     }

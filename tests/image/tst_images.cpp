@@ -49,6 +49,7 @@ private slots:
                              QString::fromUtf8(process.readAllStandardOutput())};
         };
 
+        QCOMPARE(runAdmin({"images", dir.file("absent.mdb")}).status, 1);
         QCOMPARE(run({}, true).first, -1);
         const QStringList keptBefore = keptFiles();
         QVERIFY(!keptBefore.isEmpty());

@@ -61,6 +61,86 @@ Result<std::vector<Wanted>> wantedPictures(const QString &path, pictures::KeptPi
     return wanted;
 }
 
+// Fetches the wanted pictures, `atOnce` at a time, telling the progress.
+class Run {
+public:
+    Run(const std::vector<Wanted> &jobs, pictures::KeptPictures &kept, QTextStream &out)
+        : m_jobs(jobs), m_kept(kept), m_out(out), m_folder(kept.folder())
+    {
+        for (int slot = 0; slot < atOnce; ++slot)
+            m_fetches.push_back(std::make_unique<pictures::PictureFetch>(m_network));
+    }
+
+    void exec()
+    {
+        for (int slot = 0; slot < atOnce; ++slot)
+            launch(slot);
+        if (m_running > 0)
+            m_loop.exec();
+    }
+
+    // The dead links, list by list, and what was kept.
+    void report(double seconds)
+    {
+        for (const auto &[list, entries] : m_dead) {
+            m_out << "Liens morts de la liste " << list << " :\n";
+            for (const auto &[ref, reason] : entries)
+                m_out << "  " << ref << " : " << reason << '\n';
+        }
+        m_out << "Terminé : " << m_keptCount << " image(s) gardée(s) en " << QString::number(seconds, 'f', 1)
+              << " s (" << QString::number(seconds > 0 ? m_keptCount / seconds : 0.0, 'f', 1)
+              << " par seconde) dans « " << shown(m_folder.path()) << " ».\n";
+    }
+
+private:
+    void launch(int slot)
+    {
+        while (m_next < m_jobs.size()) {
+            const Wanted &job = m_jobs[m_next++];
+            const pictures::LinkVerdict verdict = pictures::checkLink(job.link);
+            if (verdict != pictures::LinkVerdict::Accepted) {
+                ended(job, Failure{pictures::verdictMessage(verdict).trimmed()});
+                continue;
+            }
+            const QString downloaded = m_folder.filePath(QStringLiteral(".fetch-%1.download").arg(slot));
+            const QString shrunk = m_folder.filePath(QStringLiteral(".fetch-%1.jpg").arg(slot));
+            ++m_running;
+            m_fetches[slot]->start(job.link, downloaded, shrunk, {}, [=, this, entry = &job](const Status &fetched) {
+                const Status kept = fetched ? m_kept.keep(*entry->category, entry->ref, entry->link, shrunk) : fetched;
+                QFile::remove(downloaded);
+                QFile::remove(shrunk);
+                --m_running;
+                ended(*entry, kept);
+                QMetaObject::invokeMethod(&m_loop, [this, slot] { launch(slot); }, Qt::QueuedConnection);
+            });
+            return;
+        }
+        if (m_running == 0)
+            m_loop.quit();
+    }
+
+    void ended(const Wanted &job, const Status &kept)
+    {
+        if (kept)
+            ++m_keptCount;
+        else
+            m_dead[job.category->table][job.ref] = kept.error();
+        m_out << ++m_done << '/' << m_jobs.size() << " (" << job.category->table << ")\n";
+        m_out.flush();
+    }
+
+    const std::vector<Wanted> &m_jobs;
+    pictures::KeptPictures &m_kept;
+    QTextStream &m_out;
+    const QDir m_folder;
+    QNetworkAccessManager m_network;
+    std::vector<std::unique_ptr<pictures::PictureFetch>> m_fetches;
+    QEventLoop m_loop;
+    std::map<QString, std::map<QString, QString>> m_dead; // list → number → reason
+    std::size_t m_next = 0;
+    int m_running = 0, m_done = 0, m_keptCount = 0;
+};
+
 int fetchPictures(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     const QString path = args[0];
@@ -87,65 +167,13 @@ int fetchPictures(const QStringList &args, QTextStream &out, QTextStream &err)
     for (const QString &left : folder.entryList({QStringLiteral(".fetch-*")}, QDir::Files | QDir::Hidden))
         QFile::remove(folder.filePath(left)); // from an interrupted run
 
-    const std::vector<Wanted> &jobs = *wanted;
-    out << jobs.size() << " image(s) à télécharger.\n";
+    out << wanted->size() << " image(s) à télécharger.\n";
     out.flush();
     QElapsedTimer clock;
     clock.start();
-    QNetworkAccessManager network;
-    std::map<QString, std::map<QString, QString>> dead; // list → number → reason
-    std::vector<std::unique_ptr<pictures::PictureFetch>> fetches;
-    std::size_t next = 0;
-    int running = 0, done = 0, keptCount = 0;
-    QEventLoop loop;
-
-    std::function<void(int)> launch = [&](int slot) {
-        while (next < jobs.size()) {
-            const Wanted &job = jobs[next++];
-            const pictures::LinkVerdict verdict = pictures::checkLink(job.link);
-            if (verdict != pictures::LinkVerdict::Accepted) {
-                dead[job.category->table][job.ref] = pictures::verdictMessage(verdict).trimmed();
-                out << ++done << '/' << jobs.size() << " (" << job.category->table << ")\n";
-                continue;
-            }
-            const QString downloaded = folder.filePath(QStringLiteral(".fetch-%1.download").arg(slot));
-            const QString shrunk = folder.filePath(QStringLiteral(".fetch-%1.jpg").arg(slot));
-            ++running;
-            fetches[slot]->start(job.link, downloaded, shrunk, {}, [&, slot, downloaded, shrunk, entry = &job](const Status &fetched) {
-                const Wanted &job = *entry;
-                Status result = fetched ? kept.keep(*job.category, job.ref, job.link, shrunk) : fetched;
-                QFile::remove(downloaded);
-                QFile::remove(shrunk);
-                if (result)
-                    ++keptCount;
-                else
-                    dead[job.category->table][job.ref] = result.error();
-                --running;
-                out << ++done << '/' << jobs.size() << " (" << job.category->table << ")\n";
-                out.flush();
-                QMetaObject::invokeMethod(&loop, [&launch, slot] { launch(slot); }, Qt::QueuedConnection);
-            });
-            return;
-        }
-        if (running == 0)
-            loop.quit();
-    };
-    for (int slot = 0; slot < atOnce; ++slot)
-        fetches.push_back(std::make_unique<pictures::PictureFetch>(network));
-    for (int slot = 0; slot < atOnce; ++slot)
-        launch(slot);
-    if (running > 0)
-        loop.exec();
-
-    for (const auto &[list, entries] : dead) {
-        out << "Liens morts de la liste " << list << " :\n";
-        for (const auto &[ref, reason] : entries)
-            out << "  " << ref << " : " << reason << '\n';
-    }
-    const double seconds = double(clock.elapsed()) / 1000;
-    out << "Terminé : " << keptCount << " image(s) gardée(s) en " << QString::number(seconds, 'f', 1) << " s ("
-        << QString::number(seconds > 0 ? keptCount / seconds : 0.0, 'f', 1) << " par seconde) dans « "
-        << shown(folder.path()) << " ».\n";
+    Run run(*wanted, kept, out);
+    run.exec();
+    run.report(double(clock.elapsed()) / 1000);
     return 0;
 }
 

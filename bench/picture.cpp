@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "image/imagewindow.h"
 #include "pictures/shrink.h"
+#include "pictures/kept.h"
 #include "store/sqlite.h"
 #include "ui/mainform.h"
 
@@ -14,6 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
+#include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -47,11 +50,11 @@ std::vector<Measure> measurePicture(const Setup &setup, MainWindow &window)
     auto closePicture = [&] {
         if (image::ImageWindow *shown = image::existingImageWindow(form.window))
             shown->close();
+        QDir(pictures::KeptPictures::folderFor(window.catalogue().path())).removeRecursively(); // a first view each time
         settle();
     };
     // The floor is ImageMagick alone on the same file, with the program's
-    // own command; beside it, the command decoding the JPEG at a quarter of
-    // its size, which gives a coarser picture.
+    // own command.
     QTemporaryDir alone;
     {
         QFile file(QDir(alone.path()).filePath(pictures::downloadedFileName()));
@@ -59,11 +62,9 @@ std::vector<Measure> measurePicture(const Setup &setup, MainWindow &window)
             fail(QStringLiteral("copie de la photo impossible"));
     }
     const std::optional<pictures::ShrinkCommand> command =
-        pictures::findShrinkCommand(alone.path(), pictures::downloadedFileName(), pictures::shrunkFileName());
+        pictures::findShrinkCommand(true, pictures::downloadedFileName(), pictures::shrunkFileName());
     if (!command)
         fail(QStringLiteral("ImageMagick est introuvable"));
-    QStringList quarter = command->arguments;
-    quarter.replace(quarter.indexOf(QStringLiteral("-define")) + 1, QStringLiteral("jpeg:size=800x400"));
     auto shrink = [&](const QStringList &arguments) {
         return Work{settle, [&, arguments] {
                         QProcess process;
@@ -89,8 +90,42 @@ std::vector<Measure> measurePicture(const Setup &setup, MainWindow &window)
                                   }},
                                  QStringLiteral("%1 seul, même commande").arg(QFileInfo(command->program).fileName()),
                                  shrink(command->arguments), 1.15, warmUps);
-    Measure coarse{QStringLiteral("  %1 décodant au quart (jpeg:size=800x400)").arg(QFileInfo(command->program).fileName()),
-                   timeRuns(runs, shrink(quarter), warmUps)};
+
+    // Once kept, the same click shows the kept file: its floor reads that
+    // file into an image and paints it once in a label.
+    auto showPicture = [&] {
+        emit tab.grid->cellClicked(row, 1);
+        if (image::ImageWindow *shown = image::existingImageWindow(form.window)) {
+            while (shown->isBusy())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            shown->repaint();
+        }
+    };
+    showPicture(); // kept from here on
+    const QString keptFile = QDir(pictures::KeptPictures::folderFor(window.catalogue().path()))
+                                 .filePath(pictures::KeptPictures::fileName(melvi, QStringLiteral("500")));
+    if (!QFileInfo(keptFile).isFile())
+        fail(QStringLiteral("l'image gardée « %1 » manque").arg(keptFile));
+    QLabel label;
+    Measure kept = timeBeside(QStringLiteral("image gardée affichée"), runs * 3,
+                              {[&] {
+                                   if (image::ImageWindow *shown = image::existingImageWindow(form.window))
+                                       shown->close();
+                                   settle();
+                               },
+                               showPicture},
+                              QStringLiteral("QImageReader et un QLabel peint"),
+                              {settle,
+                               [&] {
+                                   QImageReader reader(keptFile);
+                                   const QImage image = reader.read();
+                                   if (image.isNull())
+                                       fail(QStringLiteral("image gardée illisible"));
+                                   label.setPixmap(QPixmap::fromImage(image));
+                                   label.resize(image.size());
+                                   label.repaint();
+                               }},
+                              2.0, warmUps);
 
     image::ImageWindow *shown = image::existingImageWindow(form.window);
     if (!setup.services->messages.isEmpty())
@@ -104,7 +139,7 @@ std::vector<Measure> measurePicture(const Setup &setup, MainWindow &window)
         fail(QStringLiteral("%1 téléchargements pour %2 affichages").arg(server.requests()).arg(warmUps + runs));
     closePicture();
     tab.showCheck->setChecked(false);
-    return {picture, coarse};
+    return {picture, kept};
 }
 
 } // namespace tabrix::bench

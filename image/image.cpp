@@ -2,6 +2,7 @@
 
 #include "image/imagewindow.h"
 #include "pictures/shrink.h"
+#include "store/catalogue.h"
 #include "ui/mainform.h"
 
 #include <QDir>
@@ -35,7 +36,8 @@ void openImageWindow(MainForm &form, Context &context, const Category &category)
     if (form.window)
         form.window->hide();
 
-    window->display(tab.url->text(), *context.services, context.programDir);
+    window->display(tab.url->text(), *context.services, context.programDir,
+                    {&category, tab.number->text(), context.catalogue->path()});
 }
 
 } // namespace tabrix::image

@@ -1,5 +1,6 @@
 #include "image/imagewindow.h"
 
+#include "pictures/kept.h"
 #include "pictures/linkcheck.h"
 #include "pictures/shrink.h"
 #include "ui/grid.h"
@@ -108,6 +109,10 @@ ImageWindow::ImageWindow(QWidget *mainWindow)
     showButton = place(new QPushButton(QStringLiteral("Afficher"), this), QStringLiteral("bt_lien"),
                        {360, 7320, 1095, 375});
     showButton->hide();
+    refreshButton = place(new QPushButton(QStringLiteral("Actualiser"), this), QStringLiteral("bt_actualiser"),
+                          {360, 7320, 1095, 375});
+    connect(refreshButton, &QPushButton::clicked, this, &ImageWindow::refresh);
+    keptNote = label(QStringLiteral("lbl_garde"), QString(), {1560, 7380, 10995, 255}, this);
 
     label(QStringLiteral("Label1"), QStringLiteral("Ref : "), {180, 7920, 555, 240}, this);
     ref = textBox(QStringLiteral("lbl_ref"), {840, 7860, 675, 345}, this);
@@ -122,6 +127,16 @@ ImageWindow::ImageWindow(QWidget *mainWindow)
 
 ImageWindow::~ImageWindow() = default;
 
+std::optional<pictures::KeptPicture> ImageWindow::keptPicture() const
+{
+    if (!m_kept || !m_keeping.category)
+        return std::nullopt;
+    std::optional<pictures::KeptPicture> kept = m_kept->find(*m_keeping.category, m_keeping.ref);
+    if (kept && kept->link != m_link)
+        return std::nullopt; // the link changed since: that picture is another one
+    return kept;
+}
+
 void ImageWindow::reset()
 {
     ref->setText(QStringLiteral("Text1"));
@@ -130,9 +145,13 @@ void ImageWindow::reset()
     forumLink->clear();
     picture->clear();
     picture->setGeometry(rectOf(picturePlace));
+    keptNote->clear();
+    refreshButton->setEnabled(false);
+    m_link.clear();
 }
 
-void ImageWindow::display(const QString &imageLink, Services &services, const QString &programDir)
+void ImageWindow::display(const QString &imageLink, Services &services, const QString &programDir,
+                          const Keeping &keeping)
 {
     if (isBusy())
         return;
@@ -144,36 +163,80 @@ void ImageWindow::display(const QString &imageLink, Services &services, const QS
     }
 
     m_programDir = programDir;
+    m_link = imageLink;
+    m_keeping = keeping;
+    if (!keeping.cataloguePath.isEmpty()
+        && (!m_kept || m_kept->folder() != pictures::KeptPictures::folderFor(keeping.cataloguePath)))
+        m_kept = std::make_unique<pictures::KeptPictures>(keeping.cataloguePath);
+    refreshButton->setEnabled(true);
+    if (const std::optional<pictures::KeptPicture> kept = keptPicture(); kept && showKept(*kept)) {
+        emit displayFinished();
+        return;
+    }
     showNotice(QStringLiteral("Chargement de l'image…"));
+    fetch();
+}
+
+void ImageWindow::refresh()
+{
+    if (isBusy() || m_link.isEmpty())
+        return;
+    keptNote->setText(QStringLiteral("Chargement de l'image…"));
+    fetch();
+}
+
+void ImageWindow::fetch()
+{
     setCursor(Qt::BusyCursor);
-    const QDir dir(programDir);
-    m_fetch->start(imageLink, dir.filePath(pictures::downloadedFileName()), dir.filePath(pictures::shrunkFileName()),
+    refreshButton->setEnabled(false);
+    const QDir dir(m_programDir);
+    m_fetch->start(m_link, dir.filePath(pictures::downloadedFileName()), dir.filePath(pictures::shrunkFileName()),
                    m_limits, [this](const Status &fetched) { shown(fetched); });
 }
 
 void ImageWindow::shown(const Status &fetched)
 {
+    const QString shrunk = QDir(m_programDir).filePath(pictures::shrunkFileName());
     QImage image;
     if (fetched) {
-        QImageReader reader(QDir(m_programDir).filePath(pictures::shrunkFileName()));
+        QImageReader reader(shrunk);
         image = reader.read();
     }
+    if (!image.isNull() && m_kept && m_keeping.category)
+        m_kept->keep(*m_keeping.category, m_keeping.ref, m_link, shrunk); // shown even when it cannot be kept
     pictures::removeScratchFiles(m_programDir);
     unsetCursor();
-    if (!fetched)
-        showNotice(fetched.error());
-    else if (image.isNull())
-        showNotice(QStringLiteral("L'image réduite est illisible."));
-    else
-        showPicture(image.width() > pictures::shrunkMaxWidth || image.height() > pictures::shrunkMaxHeight
-                        ? image.scaled(pictures::shrunkMaxWidth, pictures::shrunkMaxHeight, Qt::KeepAspectRatio,
-                                       Qt::SmoothTransformation)
-                        : image);
+    refreshButton->setEnabled(true);
+
+    const QString failure = !fetched ? fetched.error()
+                            : image.isNull() ? QStringLiteral("L'image réduite est illisible.")
+                                             : QString();
+    const std::optional<pictures::KeptPicture> kept = failure.isEmpty() ? std::nullopt : keptPicture();
+    if (failure.isEmpty()) {
+        keptNote->clear();
+        showPicture(image);
+    } else if (!kept || !showKept(*kept, failure)) {
+        keptNote->clear();
+        showNotice(failure);
+    }
     if (isVisible()) {
         raise();
         activateWindow();
     }
     emit displayFinished();
+}
+
+bool ImageWindow::showKept(const pictures::KeptPicture &kept, const QString &failure)
+{
+    QImageReader reader(kept.file);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return false;
+    showPicture(image);
+    const QString date = pictures::keptDate(kept.fetched);
+    keptNote->setText(failure.isEmpty() ? QStringLiteral("Image gardée le %1.").arg(date)
+                                        : QStringLiteral("Image gardée le %1. %2").arg(date, failure));
+    return true;
 }
 
 void ImageWindow::showNotice(const QString &text)
@@ -183,8 +246,12 @@ void ImageWindow::showNotice(const QString &text)
     picture->setText(text);
 }
 
-void ImageWindow::showPicture(const QImage &image)
+void ImageWindow::showPicture(const QImage &shrunk)
 {
+    const QImage image = shrunk.width() > pictures::shrunkMaxWidth || shrunk.height() > pictures::shrunkMaxHeight
+                             ? shrunk.scaled(pictures::shrunkMaxWidth, pictures::shrunkMaxHeight, Qt::KeepAspectRatio,
+                                             Qt::SmoothTransformation)
+                             : shrunk;
     picture->clear();
     picture->setPixmap(QPixmap::fromImage(image));
     picture->setGeometry(pixels(picturePlace.left), pixels(picturePlace.top), image.width(), image.height());

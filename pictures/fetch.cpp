@@ -66,12 +66,18 @@ void PictureFetch::start(const QString &link, const QString &downloadedPath, con
     m_stop = Stop::None;
     m_head.clear();
     m_received = 0;
+    m_start.clear();
+    m_streamDecided = false;
+    m_shrinkEnded = false;
+    m_shrinkProblem.clear();
     m_shrunkPath = shrunkPath;
     m_file.setFileName(downloadedPath);
 
     // Told after the caller's own work, as every other outcome is.
-    auto failLater = [this](const QString &text) {
-        QMetaObject::invokeMethod(this, [this, text] { finish(Failure{text}); }, Qt::QueuedConnection);
+    const quint64 run = ++m_run;
+    auto failLater = [this, run](const QString &text) {
+        QMetaObject::invokeMethod(
+            this, [this, run, text] { if (run == m_run && isRunning()) finish(Failure{text}); }, Qt::QueuedConnection);
     };
     if (!isWebLink(link))
         return failLater(failureText(QStringLiteral("seules les adresses http et https sont téléchargées")));
@@ -118,7 +124,29 @@ void PictureFetch::onReadyRead()
             return halt(Stop::NotPicture);
     }
     if (m_file.write(data) != data.size())
-        halt(Stop::WriteFailed);
+        return halt(Stop::WriteFailed);
+    if (m_process)
+        m_process->write(data);
+    else if (!m_streamDecided && m_head.size() >= pictureHeadSize)
+        streamToShrink(data);
+}
+
+void PictureFetch::streamToShrink(const QByteArray &data)
+{
+    constexpr qsizetype enough = 256 * 1024; // the frame header comes before that
+    m_start += data;
+    if (!m_start.startsWith("\xFF\xD8\xFF")) {
+        m_streamDecided = true; // other kinds are read from the file
+        m_start.clear();
+        return;
+    }
+    const std::optional<bool> large = largeJpeg(m_start);
+    if (!large && m_start.size() < enough)
+        return;
+    m_streamDecided = true;
+    if (launchShrink(large.value_or(false), jpegInput()))
+        m_process->write(m_start);
+    m_start.clear();
 }
 
 void PictureFetch::onDownloaded()
@@ -153,6 +181,7 @@ void PictureFetch::onDownloaded()
     }
     dropReply();
     if (!problem.isEmpty()) {
+        dropProcess();
         m_file.remove();
         return finish(Failure{problem});
     }
@@ -161,40 +190,61 @@ void PictureFetch::onDownloaded()
 
 void PictureFetch::startShrink()
 {
-    const QFileInfo input(m_file.fileName());
-    const std::optional<ShrinkCommand> command = findShrinkCommand(input.absolutePath(), input.fileName(), QFileInfo(m_shrunkPath).fileName());
-    if (!command)
+    if (m_shrinkEnded) // streamed, and done already
+        return finish(m_shrinkProblem.isEmpty() ? success() : Status(Failure{m_shrinkProblem}));
+    if (m_process) {
+        m_process->closeWriteChannel();
+        m_deadline.start(m_limits.shrinkTimeoutMs);
+        return;
+    }
+    if (!launchShrink(isLargeJpeg(m_file.fileName()), QFileInfo(m_file).fileName()))
         return finish(Failure{QStringLiteral("ImageMagick est introuvable : l'image ne peut pas être réduite.")});
+    m_deadline.start(m_limits.shrinkTimeoutMs);
+}
+
+bool PictureFetch::launchShrink(bool largeJpeg, const QString &input)
+{
+    const std::optional<ShrinkCommand> command =
+        findShrinkCommand(largeJpeg, input, QFileInfo(m_shrunkPath).fileName());
+    if (!command)
+        return false;
     QFile::remove(m_shrunkPath);
 
     m_process = new QProcess(this);
     m_process->setProgram(command->program);
     m_process->setArguments(command->arguments);
-    m_process->setWorkingDirectory(input.absolutePath());
-    m_process->setStandardInputFile(QProcess::nullDevice());
+    m_process->setWorkingDirectory(QFileInfo(m_shrunkPath).absolutePath());
+    if (input != jpegInput())
+        m_process->setStandardInputFile(QProcess::nullDevice());
     m_process->setStandardOutputFile(QProcess::nullDevice());
     m_process->setStandardErrorFile(QProcess::nullDevice());
     connect(m_process, &QProcess::finished, this, &PictureFetch::onShrunk);
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        dropProcess();
-        finish(Failure{QStringLiteral("ImageMagick n'a pas pu être lancé : l'image ne peut pas être réduite.")});
+        if (error == QProcess::FailedToStart)
+            shrinkEnded(QStringLiteral("ImageMagick n'a pas pu être lancé : l'image ne peut pas être réduite."));
     });
-    m_deadline.start(m_limits.shrinkTimeoutMs);
     m_process->start();
+    return true;
 }
 
 void PictureFetch::onShrunk()
 {
-    m_deadline.stop();
     const bool ran = m_process->exitStatus() == QProcess::NormalExit && m_process->exitCode() == 0;
+    shrinkEnded(!ran                                 ? QStringLiteral("ImageMagick n'a pas pu réduire l'image.")
+                : !QFileInfo(m_shrunkPath).isFile() ? QStringLiteral("ImageMagick n'a pas produit l'image réduite.")
+                                                     : QString());
+}
+
+void PictureFetch::shrinkEnded(const QString &problem)
+{
     dropProcess();
-    if (!ran)
-        return finish(Failure{QStringLiteral("ImageMagick n'a pas pu réduire l'image.")});
-    if (!QFileInfo(m_shrunkPath).isFile())
-        return finish(Failure{QStringLiteral("ImageMagick n'a pas produit l'image réduite.")});
-    finish(success());
+    if (m_reply) { // still downloading: told at the end of the download
+        m_shrinkEnded = true;
+        m_shrinkProblem = problem;
+        return;
+    }
+    m_deadline.stop();
+    finish(problem.isEmpty() ? success() : Status(Failure{problem}));
 }
 
 void PictureFetch::onDeadline()

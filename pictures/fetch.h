@@ -24,7 +24,9 @@ struct DownloadLimits {
 
 // One picture fetched and shrunk, without waiting: an http or https link
 // downloaded into a file, its first bytes checked to be a picture's, then
-// shrunk by ImageMagick into another file of the same folder. The event loop
+// shrunk by ImageMagick into another file of the same folder. A JPEG is
+// handed to ImageMagick while it arrives, so the shrink ends soon after the
+// download. The event loop
 // keeps running meanwhile; `done` is called once at the end, with the French
 // reason of a failure (the downloaded file is then removed), unless the work
 // is cancelled first.
@@ -47,9 +49,12 @@ private:
     enum class Stop { None, TimedOut, TooLarge, NotPicture, WriteFailed };
 
     void onReadyRead();
+    void streamToShrink(const QByteArray &data);
     void onDownloaded();
     void startShrink();
+    bool launchShrink(bool largeJpeg, const QString &input);
     void onShrunk();
+    void shrinkEnded(const QString &problem);
     void onDeadline();
     void halt(Stop why);
     void finish(const Status &status);
@@ -66,6 +71,11 @@ private:
     Stop m_stop = Stop::None;
     QByteArray m_head;
     qint64 m_received = 0;
+    QByteArray m_start;         // a JPEG's first bytes, until its size is known
+    bool m_streamDecided = false;
+    bool m_shrinkEnded = false; // ImageMagick ended before the download did
+    QString m_shrinkProblem;
+    quint64 m_run = 0; // which start() a queued failure belongs to
     Done m_done;
 };
 

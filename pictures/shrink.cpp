@@ -16,19 +16,16 @@ void removeScratchFiles(const QString &programDir)
 }
 
 namespace {
-constexpr int hintWidth = 2 * shrunkMaxWidth;
-constexpr int hintHeight = 2 * shrunkMaxHeight;
+constexpr int hintWidth = shrunkMaxWidth;
+constexpr int hintHeight = shrunkMaxHeight;
 } // namespace
 
-bool isJpegAtLeast(const QString &path, int width, int height)
+std::optional<bool> largeJpeg(const QByteArray &data)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    // The frame header follows the metadata segments, within the first 256 kB.
-    const QByteArray data = file.read(256 * 1024);
     auto byte = [&data](qsizetype i) { return static_cast<unsigned char>(data.at(i)); };
-    if (data.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
+    if (data.size() < 4)
+        return std::nullopt;
+    if (byte(0) != 0xFF || byte(1) != 0xD8)
         return false;
     for (qsizetype i = 2; i + 9 < data.size();) {
         if (byte(i) != 0xFF)
@@ -38,26 +35,32 @@ bool isJpegAtLeast(const QString &path, int width, int height)
             ++i;
             continue;
         }
-        const int length = byte(i + 2) << 8 | byte(i + 3);
         const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame)
-            return (byte(i + 7) << 8 | byte(i + 8)) >= width && (byte(i + 5) << 8 | byte(i + 6)) >= height;
-        i += 2 + length;
+            return (byte(i + 7) << 8 | byte(i + 8)) >= hintWidth && (byte(i + 5) << 8 | byte(i + 6)) >= hintHeight;
+        i += 2 + (byte(i + 2) << 8 | byte(i + 3));
     }
-    return false;
+    return std::nullopt;
+}
+
+bool isLargeJpeg(const QString &path)
+{
+    QFile file(path);
+    // The frame header follows the metadata segments, within the first 256 kB.
+    return file.open(QIODevice::ReadOnly) && largeJpeg(file.read(256 * 1024)).value_or(false);
 }
 
 ShrinkCommand shrinkCommandFor(const QString &magickPath, const QString &convertPath, bool largeJpeg,
                                const QString &input, const QString &output)
 {
-    // A JPEG is decoded straight at a reduced scale no smaller than twice
-    // the bound (the decoder's own shrink-on-load), then resized: the same
+    // A JPEG is decoded straight at the smallest scale no smaller than the
+    // bound (the decoder's own shrink-on-load), then resized: the same
     // picture, several times faster on a camera-sized photograph. Other
     // formats ignore the hint.
     QStringList arguments;
     if (largeJpeg)
         arguments << QStringLiteral("-define") << QStringLiteral("jpeg:size=%1x%2").arg(hintWidth).arg(hintHeight);
-    arguments << input + QStringLiteral("[0]") << QStringLiteral("-resize")
+    arguments << (input == jpegInput() ? input : input + QStringLiteral("[0]")) << QStringLiteral("-resize")
               << QStringLiteral("%1x%2>").arg(shrunkMaxWidth).arg(shrunkMaxHeight) << output;
     if (!magickPath.isEmpty())
         return {magickPath, QStringList{QStringLiteral("convert")} + arguments};
@@ -66,12 +69,11 @@ ShrinkCommand shrinkCommandFor(const QString &magickPath, const QString &convert
     return {};
 }
 
-std::optional<ShrinkCommand> findShrinkCommand(const QString &dir, const QString &input, const QString &output)
+std::optional<ShrinkCommand> findShrinkCommand(bool large, const QString &input, const QString &output)
 {
-    const bool largeJpeg = isJpegAtLeast(QDir(dir).filePath(input), hintWidth, hintHeight);
     ShrinkCommand command = shrinkCommandFor(QStandardPaths::findExecutable(QStringLiteral("magick")),
-                                             QStandardPaths::findExecutable(QStringLiteral("convert")), largeJpeg,
-                                             input, output);
+                                             QStandardPaths::findExecutable(QStringLiteral("convert")), large, input,
+                                             output);
     if (command.program.isEmpty())
         return std::nullopt;
     return command;

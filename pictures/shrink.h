@@ -22,7 +22,7 @@ constexpr int shrunkMaxHeight = 400;
 
 // The ImageMagick command that shrinks a downloaded picture, started without
 // a shell in the folder of both files: `magick convert -define
-// jpeg:size=1600x800 image_url.jpg[0] -resize 800x400> image2_url.jpg` where
+// jpeg:size=800x400 image_url.jpg[0] -resize 800x400> image2_url.jpg` where
 // ImageMagick 7's `magick` exists, else the same arguments to ImageMagick 6's
 // `convert`. Only the first frame or page is read; a picture already within
 // the bound keeps its size. The define, given only for a JPEG at least that
@@ -36,12 +36,18 @@ struct ShrinkCommand {
 // The command for these tools found on the path (empty when missing).
 ShrinkCommand shrinkCommandFor(const QString &magickPath, const QString &convertPath, bool largeJpeg = true,
                                const QString &input = downloadedFileName(), const QString &output = shrunkFileName());
-// The command with the tools found on the path now for the picture in
-// `dir`; nothing when ImageMagick is not installed.
-std::optional<ShrinkCommand> findShrinkCommand(const QString &dir, const QString &input, const QString &output);
+// The command with the tools found on the path now; nothing when
+// ImageMagick is not installed.
+std::optional<ShrinkCommand> findShrinkCommand(bool largeJpeg, const QString &input, const QString &output);
 
-// Whether the file is a JPEG picture whose frame header tells a size of at
-// least width × height.
-bool isJpegAtLeast(const QString &path, int width, int height);
+// Whether these first bytes of a JPEG picture tell, in its frame header, a
+// size at least as large as the define's; nothing while they do not reach
+// that header yet.
+std::optional<bool> largeJpeg(const QByteArray &start);
+// The same for a file (false when it cannot tell).
+bool isLargeJpeg(const QString &path);
+
+// The name ImageMagick reads a JPEG picture from its standard input by.
+inline QString jpegInput() { return QStringLiteral("jpg:-"); }
 
 } // namespace tabrix::pictures

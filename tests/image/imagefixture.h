@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 
@@ -75,11 +76,14 @@ struct PictureProgram {
 
 inline bool hasPicture(const QLabel *label) { return !label->pixmap().isNull(); }
 
-// The colour painted at this point of the picture, as a fraction of its size.
-inline QColor paintedAt(QLabel *picture, double x, double y)
+// Whether the picture paints this colour (give or take the JPEG's losses)
+// at this point, as a fraction of its size.
+inline bool paints(QLabel *picture, QColor colour, double x = 0.25, double y = 0.25)
 {
     const QImage shown = picture->grab().toImage();
-    return shown.pixelColor(int(x * shown.width()), int(y * shown.height()));
+    const QColor at = shown.pixelColor(int(x * shown.width()), int(y * shown.height()));
+    return qAbs(at.red() - colour.red()) < 40 && qAbs(at.green() - colour.green()) < 40
+           && qAbs(at.blue() - colour.blue()) < 40;
 }
 
 } // namespace tabrix::test

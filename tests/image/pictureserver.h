@@ -25,9 +25,9 @@ namespace tabrix::test {
 
 class PictureServer {
 public:
-    PictureServer()
+    explicit PictureServer(quint16 port = 0)
     {
-        m_server.listen(QHostAddress::LocalHost, 0);
+        m_server.listen(QHostAddress::LocalHost, port);
         QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
             while (QTcpSocket *socket = m_server.nextPendingConnection()) {
                 QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -37,6 +37,7 @@ public:
     }
 
     bool isListening() const { return m_server.isListening(); }
+    quint16 port() const { return m_server.serverPort(); }
     void serve(const QString &path, const QByteArray &body, int status = 200) { m_responses.insert(path, {status, body}); }
     void hold(const QString &path) { m_responses.insert(path, {0, {}}); }
     QString url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path); }

@@ -122,8 +122,7 @@ private slots:
         QCOMPARE(hasPicture(window->picture), c.notice.isEmpty());
         if (c.notice.isEmpty()) {
             QCOMPARE(window->picture->geometry(), QRect(QPoint(8, 12), c.shown));
-            const QColor topLeft = paintedAt(window->picture, 0.25, 0.25);
-            QVERIFY2(topLeft.blue() > 100 && topLeft.red() < 60 && topLeft.green() < 60, qPrintable(topLeft.name()));
+            QVERIFY(paints(window->picture, QColor(0, 0, 128)));
         }
         QVERIFY(program.scratchFilesGone());
         QVERIFY(QDir(elsewhere.path()).isEmpty());
@@ -169,6 +168,51 @@ private slots:
             QVERIFY(pid.open(QIODevice::ReadOnly));
             QCOMPARE(::kill(pid.readAll().trimmed().toInt(), 0), -1);
         }
+    }
+
+    // A picture shown is kept: shown again at once with the server gone,
+    // fetched anew when its link changes, replaced by "Actualiser" only when
+    // a new one comes.
+    void keptPictures()
+    {
+        const quint16 port = server->port();
+        server->serve("/z.jpg", magickPicture({"-size", "300x200", "xc:navy", "out.jpg"}));
+        PictureProgram program({listed(zarpo(), server->url("/z.jpg"))});
+        QVERIFY(program.ok);
+        image::ImageWindow *window = program.open(zarpo());
+        QTRY_VERIFY(!window->isBusy());
+        QVERIFY(QFile::exists(program.dir.file("images/zarpo-007.jpg")));
+        QTest::keyClick(window, Qt::Key_Escape);
+
+        server.reset();
+        program.open(zarpo());
+        QVERIFY(!window->isBusy());
+        QVERIFY(paints(window->picture, Qt::darkBlue));
+        const QString date = QDateTime::currentDateTime().toString("dd/MM/yyyy");
+        QVERIFY2(window->keptNote->text().startsWith("Image gardée le " + date), qPrintable(window->keptNote->text()));
+
+        QTest::mouseClick(window->refreshButton, Qt::LeftButton);
+        QTRY_VERIFY(!window->isBusy());
+        QVERIFY(paints(window->picture, Qt::darkBlue));
+        QVERIFY2(window->keptNote->text().endsWith("Image non téléchargée : connexion refusée."),
+                 qPrintable(window->keptNote->text()));
+
+        server = std::make_unique<PictureServer>(port);
+        server->serve("/z.jpg", magickPicture({"-size", "300x200", "xc:red", "out.jpg"}));
+        QTest::mouseClick(window->refreshButton, Qt::LeftButton);
+        QTRY_VERIFY(!window->isBusy());
+        QVERIFY(paints(window->picture, Qt::red));
+        QVERIFY(window->keptNote->text().isEmpty());
+        QTest::keyClick(window, Qt::Key_Escape);
+
+        // Another program gives the entry a new link.
+        server->serve("/autre.jpg", magickPicture({"-size", "300x200", "xc:white", "out.jpg"}));
+        execute(program.dir.catalogue(), "UPDATE zarpo SET url = '" + server->url("/autre.jpg") + "'");
+        program.open(zarpo());
+        QTRY_VERIFY(!window->isBusy());
+        QVERIFY(paints(window->picture, Qt::white));
+        QCOMPARE(server->requests, QStringList({"/z.jpg", "/autre.jpg"}));
+        QVERIFY(program.scratchFilesGone());
     }
 
 private:

@@ -44,6 +44,8 @@ private slots:
         QTest::addColumn<QRect>("twips");
         QTest::newRow("Picture1") << "Picture1" << "QLabel" << "" << QRect(120, 180, 12435, 6915);
         QTest::newRow("bt_lien") << "bt_lien" << "QPushButton" << "Afficher" << QRect(360, 7320, 1095, 375);
+        QTest::newRow("bt_actualiser") << "bt_actualiser" << "QPushButton" << "Actualiser" << QRect(360, 7320, 1095, 375);
+        QTest::newRow("lbl_garde") << "lbl_garde" << "QLabel" << "" << QRect(1560, 7380, 10995, 255);
         QTest::newRow("Label1") << "Label1" << "QLabel" << "Ref : " << QRect(180, 7920, 555, 240);
         QTest::newRow("lbl_ref") << "lbl_ref" << "QLineEdit" << "Text1" << QRect(840, 7860, 675, 345);
         QTest::newRow("Label2") << "Label2" << "QLabel" << "Nom :" << QRect(1860, 7920, 615, 240);

@@ -1,10 +1,12 @@
-// The picture window's link checks and the gate on downloaded bytes: pure
-// functions, checked row by row. The icons of the refusals are checked
-// through the window itself.
+// The picture window's link checks, the gate on downloaded bytes and the
+// record of kept pictures, checked row by row. The icons of the refusals
+// are checked through the window itself.
 #include "pictures/linkcheck.h"
 #include "pictures/shrink.h"
+#include "pictures/kept.h"
 #include "store/category.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tabrix;
@@ -71,10 +73,33 @@ private slots:
             QVERIFY2(!looksLikePicture(QByteArray::fromHex(hex)), hex);
     }
 
+    // Any number and any link are recorded as they stand, and the picture's
+    // file stays inside the folder.
+    void keptRecordTakesAnyText()
+    {
+        QTemporaryDir dir;
+        const QString picture = dir.filePath("image2_url.jpg");
+        QFile file(picture);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("jpeg") == 4);
+        file.close();
+        KeptPictures kept(dir.filePath("Tabrix.mdb"));
+        const QStringList texts = {"007", "../../Tabrix", "a'b\"; DROP TABLE kept; --", QString(QChar(0xD800)), "",
+                                   QString(3000, QChar(0x00E9)), "x\n/\\y", "NUL\0"};
+        for (const QString &text : texts)
+            QVERIFY2(kept.keep(categories()[1], text, "https://i.fr/" + text, picture), qPrintable(text));
+        for (const QString &text : texts) {
+            const std::optional<KeptPicture> found = kept.find(categories()[1], text);
+            // (A lone surrogate, which UTF-8 cannot hold, reads back as U+FFFD.)
+            QVERIFY2(found && found->link == QString::fromUtf8(("https://i.fr/" + text).toUtf8()), qPrintable(text));
+            QCOMPARE(QFileInfo(found->file).absolutePath(), QFileInfo(dir.filePath("images/x")).absolutePath());
+        }
+        QCOMPARE(QDir(dir.filePath("images")).entryList(QDir::Files).size(), texts.size() + 1);
+    }
+
     // ImageMagick 7's magick where it exists, else ImageMagick 6's convert.
     void shrinkCommand()
     {
-        const QStringList common = {"-define", "jpeg:size=1600x800", "image_url.jpg[0]", "-resize", "800x400>",
+        const QStringList common = {"-define", "jpeg:size=800x400", "image_url.jpg[0]", "-resize", "800x400>",
                                     "image2_url.jpg"};
         auto command = [](const QString &magick, const QString &convert) {
             const ShrinkCommand c = shrinkCommandFor(magick, convert);

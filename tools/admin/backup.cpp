@@ -1,13 +1,18 @@
 // tabrix-admin backup: a copy of a catalogue, whole and consistent even
 // while the program has it open, through SQLite's online backup. The copy
 // is written under a temporary name beside its destination, checked, then
-// renamed; an existing file is never replaced.
+// renamed; an existing file is never replaced. The pictures kept beside the
+// catalogue go beside the copy, in its own folder `images`.
 
 #include "tools/admin/catalogfile.h"
 #include "tools/admin/command.h"
 
+#include "pictures/kept.h"
+
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 
@@ -53,6 +58,22 @@ Status checkCopy(sqlite3 *copy)
     return success();
 }
 
+Status copyKeptPictures(const QString &path, const QString &copyPath)
+{
+    const QDir from(pictures::KeptPictures::folderFor(path));
+    const QDir to(pictures::KeptPictures::folderFor(copyPath));
+    if (!from.exists() || from.canonicalPath() == QFileInfo(to.path()).canonicalFilePath())
+        return success();
+    if (!QDir().mkpath(to.path()))
+        return Failure{QStringLiteral("Le dossier « %1 » ne peut pas être créé.").arg(shown(to.path()))};
+    for (const QString &name : from.entryList(QDir::Files)) {
+        QFile::remove(to.filePath(name));
+        if (!QFile::copy(from.filePath(name), to.filePath(name)))
+            return Failure{QStringLiteral("L'image gardée « %1 » n'a pas pu être copiée.").arg(name)};
+    }
+    return success();
+}
+
 Status backUp(const QString &path, const QString &copyPath)
 {
     const auto failed = [&](const QString &why) {
@@ -79,7 +100,9 @@ Status backUp(const QString &path, const QString &copyPath)
     }
     if (Status finished = copy.finish(); !finished)
         return finished;
-    return copy.publish();
+    if (Status published = copy.publish(); !published)
+        return published;
+    return copyKeptPictures(path, copyPath);
 }
 
 [[maybe_unused]] const bool backupRegistered = registerCommand(

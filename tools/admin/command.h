@@ -14,8 +14,10 @@ struct Command {
     QString name;
     QString usage;       // the arguments, as shown in the help
     QString description; // one line, in French
-    int argumentCount;   // exact number of arguments
+    int argumentCount;   // number of arguments always given
     std::function<int(const QStringList &arguments, QTextStream &out, QTextStream &err)> run;
+    int optionalCount = 0; // how many more may follow
+    QStringList options;   // long options it takes ("refresh"), handed on as "--refresh" after the files
 };
 
 bool registerCommand(Command command);

@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QIODevice>
 
 #include <cerrno>
 #include <unistd.h>
@@ -84,6 +85,8 @@ const Command *find(const QString &name)
 int runCommand(const Command &command, const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QCommandLineParser parser;
+    for (const QString &option : command.options)
+        parser.addOption({option, QString()});
     if (!parse(parser, QStringList{program} + arguments, false, err))
         return 2;
     if (parser.isSet(QStringLiteral("help"))) {
@@ -91,9 +94,12 @@ int runCommand(const Command &command, const QStringList &arguments, QTextStream
         commandHelp(out, command);
         return 0;
     }
-    const QStringList files = parser.positionalArguments();
-    if (files.size() != command.argumentCount)
+    QStringList files = parser.positionalArguments();
+    if (files.size() < command.argumentCount || files.size() > command.argumentCount + command.optionalCount)
         return badUsage(err, QStringLiteral("Usage : %1 %2 %3").arg(program, command.name, command.usage));
+    for (const QString &option : command.options)
+        if (parser.isSet(option))
+            files << QStringLiteral("--") + option;
     return command.run(files, out, err);
 }
 
@@ -140,6 +146,27 @@ int writeAll(int fd, const QByteArray &bytes)
 
 void silent(QtMsgType, const QMessageLogContext &, const QString &) {}
 
+// A standard stream written as the command speaks (so that progress shows),
+// which remembers the first failed write.
+class Terminal : public QIODevice {
+public:
+    explicit Terminal(int fd) : m_fd(fd) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    int failure() const { return m_failure; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (m_failure == 0)
+            m_failure = writeAll(m_fd, QByteArray::fromRawData(data, size));
+        return size; // a failure is told once, at the end
+    }
+
+private:
+    int m_fd;
+    int m_failure = 0;
+};
+
 } // namespace
 
 bool registerCommand(Command command)
@@ -163,18 +190,16 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(TABRIX_VERSION));
 
-    // What a command says is written at its end, so that a failed write is
-    // seen and changes the status.
-    QString outText, errText;
-    QTextStream out(&outText), err(&errText);
+    Terminal standardOutput(STDOUT_FILENO), standardError(STDERR_FILENO);
+    QTextStream out(&standardOutput), err(&standardError);
     int status = dispatch(application.arguments(), out, err);
     out.flush();
-    if (const int error = writeAll(STDOUT_FILENO, outText.toUtf8())) {
+    if (const int error = standardOutput.failure()) {
         status = 1;
         err << "La sortie standard n'a pas pu être écrite : " << tabrix::systemErrorText(error) << ".\n";
     }
     err.flush();
-    if (writeAll(STDERR_FILENO, errText.toUtf8()) != 0)
+    if (standardError.failure() != 0)
         status = 1;
     return status;
 }

@@ -6,6 +6,7 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tabrix")); // its data folder: ~/.local/share/Tabrix
     // Ties the window to its menu entry tabrix.desktop (icon, task bar).
     QGuiApplication::setDesktopFileName(QStringLiteral("tabrix"));
     tabrix::installQtFrench(application);

@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "app/welcome.h"
+
 #include <QApplication>
 #include <QDir>
 
@@ -22,7 +24,11 @@ Result<std::unique_ptr<MainWindow>> startUp(const QString &programDir, Services 
 
 int runProgram(const QString &programDir, Services &services)
 {
-    Result<std::unique_ptr<MainWindow>> started = startUp(programDir, services);
+    // With no catalogue yet, the welcome makes one (or the user quits).
+    const QString folder = catalogueFolder(programDir);
+    if (int status = 0; !prepareCatalogue(folder, services, status))
+        return status;
+    Result<std::unique_ptr<MainWindow>> started = startUp(folder, services);
     if (!started) {
         services.message(nullptr, started.error(), MessageIcon::Critical);
         return 1;

@@ -7,6 +7,7 @@
 #include "ui/mainform.h"
 
 #include <QDateTime>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -96,7 +97,10 @@ CheckWindow *runCheck(Context &context, QWidget *owner)
 {
     Services &services = *context.services;
     const QDir dir(context.programDir);
-    const QString finder = dir.filePath(finderFileName());
+    // The user's own copy beside the catalogue, else the one beside the program.
+    QString finder = dir.filePath(finderFileName());
+    if (!QFileInfo(finder).isFile())
+        finder = QDir(QCoreApplication::applicationDirPath()).filePath(finderFileName());
     if (!QFileInfo(finder).isFile()) {
         services.message(owner,
                          QStringLiteral("Le programme de recherche « %1 » est introuvable dans le dossier « %2 ».\n"

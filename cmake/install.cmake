@@ -1,8 +1,9 @@
 # Installing Tabrix. Everything goes into one folder, the program's
 # directory: the program, its tool tabrix-admin, the sample finder
 # Fendrel.exe, the menu entry tabrix.desktop and the icon tabrix.svg. The
-# catalogue Tabrix.mdb is kept in that folder too, beside the program;
-# installing never creates, replaces or removes it.
+# catalogue Tabrix.mdb is kept in that folder too when the user can write
+# there (else in the user's data folder); installing never creates,
+# replaces or removes it.
 #
 #   cmake --install build --prefix ~/Tabrix
 #
@@ -47,7 +48,8 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Tabrix tient à jour les listes Zarpo, Melvi, Trunda et Vasquo des énigmes\n"
     "en images postées sur le forum Norvane : ajout et correction des entrées,\n"
     "tri, recherche, statistiques par auteur, affichage des images.\n"
-    "Le programme et son outil tabrix-admin s'installent dans /opt/tabrix.")
+    "Le programme s'installe dans /opt/tabrix ; le catalogue de chaque\n"
+    "utilisateur se tient dans ~/.local/share/Tabrix, créé au premier démarrage.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/opt/tabrix")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

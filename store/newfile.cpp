@@ -64,6 +64,19 @@ mode_t newFileMode()
 
 } // namespace
 
+int renameWithoutReplacing(const QByteArray &from, const QByteArray &to)
+{
+    int result = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+    if (result != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
+        // This file system cannot rename without replacing: a hard link
+        // refuses a taken name just as well. Never a copy.
+        result = ::link(from.constData(), to.constData());
+        if (result == 0)
+            ::unlink(from.constData());
+    }
+    return result == 0 ? 0 : errno;
+}
+
 QString alreadyThereText(const QString &path)
 {
     return QStringLiteral("Le fichier « %1 » existe déjà : il n'est pas remplacé.").arg(shownPath(path));
@@ -194,16 +207,7 @@ Status NewFile::publish()
     // The final name is remembered first: an interruption between the two
     // steps removes whichever exists.
     m_slots[2] = remember(m_path);
-    int result = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
-    if (result != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
-        // This file system cannot rename without replacing: a hard link
-        // refuses a taken name just as well.
-        result = ::link(from.constData(), to.constData());
-        if (result == 0)
-            ::unlink(from.constData());
-    }
-    if (result != 0) {
-        const int error = errno;
+    if (const int error = renameWithoutReplacing(from, to)) {
         release(m_slots[2]);
         if (error == EEXIST)
             return Failure{QStringLiteral("Le fichier « %1 » a été créé par un autre programme pendant l'écriture : "

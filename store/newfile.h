@@ -78,6 +78,10 @@ QString alreadyThereText(const QString &path);
 // name, a missing folder), or success.
 Status checkFreeName(const QString &path);
 
+// Renames `from` to `to` only when `to` is free (EEXIST otherwise); 0 or
+// the error number. Nothing is copied or truncated.
+int renameWithoutReplacing(const QByteArray &from, const QByteArray &to);
+
 // Syncs a folder's entries to the disk.
 void syncFolder(const QString &folder);
 

@@ -34,6 +34,8 @@ inline ToolRun runAdmin(const QStringList &arguments, const RunOptions &options 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString &variable : options.environment)
         environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    if (environment.contains("LD_PRELOAD")) // a sanitized build accepts the library loaded first
+        environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(options.workingDirectory);
     if (!options.output.isEmpty())

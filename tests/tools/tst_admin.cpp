@@ -107,6 +107,9 @@ private slots:
                                           << QStringList{};
         QTest::newRow("after --") << QStringList{"create", "--", "-x.mdb"} << 0 << true << "Catalogue vide créé"
                                   << QStringList{"-x.mdb"};
+        QTest::newRow("empty name") << QStringList{"create", ""} << 1 << false << "nom vide" << QStringList{};
+        QTest::newRow("missing folder") << QStringList{"demo", "absent/x.mdb"} << 1 << false << "est introuvable"
+                                        << QStringList{};
         QTest::newRow("too many") << QStringList{"check", "a", "b"} << 2 << false
                                   << "Usage : tabrix-admin check FICHIER" << QStringList{};
     }

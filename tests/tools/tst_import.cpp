@@ -100,7 +100,7 @@ private slots:
         if (!patches.empty())
             writeBytes(source, patched(patches));
         const ToolRun run = runAdmin({"import", source, dir.catalogue()});
-        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QVERIFY2(run.status == 0 && run.err.isEmpty(), qPrintable(run.err)); // no word from the Access library
         for (const auto &[table, rows] : tables)
             verifyRows(tableRows(dir.catalogue(), table), rows);
         verifySaid(run.out, said);
@@ -144,33 +144,6 @@ private slots:
         QCOMPARE(run.status, 1);
         verifySaid(run.err, said << "Rien n'a été écrit.");
         QVERIFY(folderContent(work.path()) == before);
-    }
-
-    // The program refuses an Access catalogue with the command that converts
-    // it; typed as shown, that command does the job, in a folder the shell
-    // must have quoted, and keeps an older copy.
-    void programGivesTheCommandThatConverts()
-    {
-        QTemporaryDir work;
-        const QDir dir(work.filePath("Catalogue d'Hélène"));
-        QVERIFY(QDir().mkpath(dir.path()));
-        writeBytes(dir.filePath("Tabrix.mdb"), fileBytes(legacyFixture()));
-        writeBytes(dir.filePath("Tabrix-access.mdb"), "");
-        QVERIFY(QFile::link(QStringLiteral(TABRIX_ADMIN_PATH), dir.filePath("tabrix-admin")));
-
-        RecordingServices services;
-        const auto refused = startUp(dir.path(), services);
-        QVERIFY(!refused);
-        const QString command = refused.error().section("\n\n", 1, 1);
-        QCOMPARE(command, QStringLiteral("cd '%1/Catalogue d'\\''Hélène' && mv -n Tabrix.mdb Tabrix-access-2.mdb && "
-                                         "./tabrix-admin import Tabrix-access-2.mdb Tabrix.mdb")
-                              .arg(QDir(work.path()).absolutePath()));
-        QCOMPARE(QProcess::execute("/bin/sh", {"-c", command}), 0);
-        QCOMPARE(fileBytes(dir.filePath("Tabrix-access-2.mdb")), fileBytes(legacyFixture()));
-        QCOMPARE(fileBytes(dir.filePath("Tabrix-access.mdb")), QByteArray());
-        const auto opened = startUp(dir.path(), services);
-        QVERIFY2(opened, opened ? "" : qPrintable(opened.error()));
-        QCOMPARE(tableRows(dir.filePath("Tabrix.mdb"), "melvi"), fixtureRows.at("melvi"));
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/newfile.h"
+#include "store/plainfile.h"
 #include "store/result.h"
 #include "store/systemerror.h"
 
@@ -54,10 +55,6 @@ constexpr int busyWaitMs = 1500;
 
 // The French text of an SQLite failure on `db`.
 QString sqliteText(sqlite3 *db, int code);
-
-// Why `path` cannot be read as a file (missing, a folder, a FIFO or other
-// special file, unreadable), or success. Never blocks.
-Status checkRegularFile(const QString &path, const QString &what);
 
 // The program that holds a lock on the file, when it can be known:
 // "tabrix (n° 1234)"; empty otherwise.

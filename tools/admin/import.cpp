@@ -1,11 +1,7 @@
 #include "tools/admin/catalogfile.h"
 #include "tools/admin/command.h"
-#include "tools/admin/mdbreader.h"
 
-#include "store/importer.h"
-
-#include <QDir>
-#include <QFileInfo>
+#include "convert/conversion.h"
 
 namespace tabrix::admin {
 
@@ -30,47 +26,23 @@ int importAccess(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     const QString source = args[0];
     const QString target = args[1];
-    auto refuse = [&](const QString &message) {
-        if (!message.isEmpty())
-            err << message << '\n';
-        err << "Rien n'a été écrit." << '\n';
+    Result<Conversion> converted = convertAccessFile(source, target);
+    if (!converted) {
+        err << converted.error() << "\nRien n'a été écrit.\n";
         return 1;
-    };
-
-    // Refused before the old file is even read.
-    if (Status free = checkFreeName(target); !free)
-        return refuse(free.error());
-    if (Status regular = checkRegularFile(source, QStringLiteral("fichier")); !regular)
-        return refuse(regular.error());
-
-    Result<AccessFile> read = readAccessFile(source);
-    if (!read)
-        return refuse(read.error());
-    out << "Lecture de « " << shown(source) << " » : base Access, format " << read->format << "." << '\n';
-
-    const ImportPlan plan = planImport(read->tables);
-    if (!plan.problems.isEmpty()) {
-        err << "Le catalogue ne peut pas être importé :" << '\n';
-        for (const QString &problem : plan.problems)
-            err << "  - " << problem << '\n';
-        list(err, QStringLiteral("À noter aussi :"), plan.warnings);
-        err << "Corrigez l'ancien fichier dans Access, puis relancez l'import." << '\n';
-        return refuse(QString());
     }
-
-    Result<std::vector<int>> written = writeImport(plan, target);
-    if (!written)
-        return refuse(written.error());
-
+    out << "Lecture de « " << shown(source) << " » : base Access, format " << converted->format << ".\n";
+    const ImportPlan &plan = converted->plan;
     for (std::size_t i = 0; i < plan.tables.size(); ++i) {
         const ImportTable &table = plan.tables[i];
-        const int count = (*written)[i];
+        const int count = converted->written[i];
         out << "  " << QStringLiteral("%1 :").arg(table.table, -9) << ' ';
         if (table.found)
             out << lines(int(table.rows.size()), QStringLiteral("ligne lue"), QStringLiteral("lignes lues")) << ", "
                 << lines(count, QStringLiteral("écrite"), QStringLiteral("écrites"));
         else
-            out << "absente de l'ancien fichier, créée vide (" << lines(count, QStringLiteral("ligne écrite"), QStringLiteral("lignes écrites")) << ")";
+            out << "absente de l'ancien fichier, créée vide ("
+                << lines(count, QStringLiteral("ligne écrite"), QStringLiteral("lignes écrites")) << ")";
         out << '\n';
     }
     list(out, QStringLiteral("Remarque :"), plan.notices);

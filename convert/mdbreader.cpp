@@ -1,6 +1,7 @@
-#include "tools/admin/mdbreader.h"
+#include "convert/mdbreader.h"
 
 #include "store/filekind.h"
+#include "store/plainfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,13 +11,49 @@
 #include <glib.h>
 #include <mdbtools.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
-namespace tabrix::admin {
+namespace tabrix {
 
 namespace {
+
+// Keeps libmdb's own warnings (English, printed on standard error or
+// through glib) away from the terminal while it reads: what matters about
+// the file is said in French by the callers.
+class QuietLibrary {
+public:
+    QuietLibrary()
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0)
+            ::dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            ::close(null);
+        m_handler = g_log_set_default_handler([](const gchar *, GLogLevelFlags, const gchar *, gpointer) {}, nullptr);
+    }
+    ~QuietLibrary()
+    {
+        g_log_set_default_handler(m_handler, nullptr);
+        std::fflush(stderr);
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+        }
+    }
+    QuietLibrary(const QuietLibrary &) = delete;
+    QuietLibrary &operator=(const QuietLibrary &) = delete;
+
+private:
+    int m_saved = -1;
+    GLogFunc m_handler = nullptr;
+};
 
 // Low bits of a row's offset on its page; the high bits are flags.
 constexpr int rowOffsetMask = 0x1fff;
@@ -132,13 +169,15 @@ Result<SourceTable> readTable(MdbHandle *mdb, MdbCatalogEntry *entry)
 
 Result<AccessFile> readAccessFile(const QString &path)
 {
+    if (Status regular = checkRegularFile(path, QStringLiteral("fichier")); !regular)
+        return Failure{regular.error()};
     switch (inspectFile(path)) {
     case FileKind::Missing:
         return Failure{QStringLiteral("Le fichier « %1 » est introuvable.").arg(shown(path))};
     case FileKind::Directory:
         return Failure{QStringLiteral("« %1 » est un dossier, pas une base Access.").arg(shown(path))};
     case FileKind::Unreadable:
-        return Failure{QStringLiteral("Le fichier « %1 » ne peut pas être lu : accès refusé.").arg(shown(path))};
+        return Failure{QStringLiteral("Le fichier « %1 » ne peut pas être lu : permission refusée.").arg(shown(path))};
     case FileKind::Sqlite:
         return Failure{QStringLiteral("Le fichier « %1 » n'est pas une base Access : il est déjà au format de "
                                       "Tabrix, il n'y a rien à convertir.")
@@ -151,6 +190,7 @@ Result<AccessFile> readAccessFile(const QString &path)
 
     // Texts come out in UTF-8; libmdb reads this when the file is opened.
     setenv("MDBICONV", "UTF-8", 1);
+    const QuietLibrary quiet;
     std::unique_ptr<MdbHandle, HandleCloser> mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
     auto unreadable = [&](const QString &reason) {
         return Failure{QStringLiteral("La base Access « %1 » ne peut pas être lue : %2.").arg(shown(path), reason)};
@@ -176,4 +216,4 @@ Result<AccessFile> readAccessFile(const QString &path)
     return file;
 }
 
-} // namespace tabrix::admin
+} // namespace tabrix

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-namespace tabrix::admin {
+namespace tabrix {
 
 // The user tables of an Access (Jet) file, read whole.
 struct AccessFile {
@@ -20,4 +20,4 @@ struct AccessFile {
 // an empty text. A French message when the file cannot be read.
 Result<AccessFile> readAccessFile(const QString &path);
 
-} // namespace tabrix::admin
+} // namespace tabrix

@@ -1,0 +1,209 @@
+// The first start: the welcome window when there is no catalogue, the old
+// Access file converted in one click, and the user's data folder when the
+// program's folder cannot be written. Driven by mouse clicks and typed keys.
+#include "app/startup.h"
+#include "app/welcome.h"
+#include "tools/admincommand.h"
+#include "ui/grid.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tabrix;
+using namespace tabrix::test;
+
+namespace {
+
+// Acts on the next modal window of type W once it shows: armed before
+// anything opens it.
+template <typename W>
+void whenOpen(std::function<void(W *)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto *window = qobject_cast<W *>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(window);
+    });
+    timer->start();
+}
+
+void click(QWidget *parent, const QString &name)
+{
+    auto *button = parent->findChild<QPushButton *>(name);
+    QVERIFY2(button, qPrintable(name));
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// The Qt file chooser answered as a user does: a name typed (the chooser
+// opens in the home folder), then a click on its Open button.
+void typeNameInChooser(const QString &path)
+{
+    whenOpen<QFileDialog>([path](QFileDialog *chooser) {
+        QTest::keyClicks(chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")), path);
+        if (QWidget *completions = QApplication::activePopupWidget())
+            QTest::keyClick(completions, Qt::Key_Escape);
+        QTest::mouseClick(chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open), Qt::LeftButton);
+    });
+}
+
+void answer(const QString &buttonText)
+{
+    whenOpen<QMessageBox>([buttonText](QMessageBox *box) {
+        for (QAbstractButton *button : box->buttons())
+            if (button->text() == buttonText)
+                QTest::mouseClick(button, Qt::LeftButton);
+    });
+}
+
+} // namespace
+
+class TestWelcome : public QObject {
+    Q_OBJECT
+
+private slots:
+    void welcome_data()
+    {
+        QTest::addColumn<QString>("action"); // a button's name, or "Escape"
+        QTest::addColumn<int>("zarpoEntries"); // -1: the program ends, nothing made
+        QTest::addColumn<QString>("said");
+        QTest::newRow("bt_creer") << "bt_creer" << 0 << "";
+        QTest::newRow("bt_demo") << "bt_demo" << 104 << "";
+        QTest::newRow("bt_convertir") << "bt_convertir" << 3 << "Zarpo : 3 entrées, Melvi : 2 entrées";
+        QTest::newRow("bt_quitter") << "bt_quitter" << -1 << "";
+        QTest::newRow("Escape") << "Escape" << -1 << "";
+    }
+
+    void welcome()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, zarpoEntries);
+        QFETCH(QString, said);
+        ProgramDir dir;
+        QVERIFY(QFile::copy(legacyFixture(), dir.file("ancien catalogue.mdb")));
+        qputenv("HOME", QFile::encodeName(dir.path()));
+        const QByteArray old = fileBytes(dir.file("ancien catalogue.mdb"));
+        RecordingServices services;
+        QString where;
+        whenOpen<QDialog>([&](QDialog *welcome) {
+            QCOMPARE(welcome->objectName(), QStringLiteral("Form_accueil"));
+            QCOMPARE(welcome->windowTitle(), QStringLiteral("Tabrix"));
+            where = welcome->findChild<QLabel *>("lbl_emplacement")->text();
+            if (action == "Escape")
+                return QTest::keyClick(welcome, Qt::Key_Escape);
+            if (action == "bt_convertir")
+                typeNameInChooser("ancien catalogue.mdb");
+            click(welcome, action);
+        });
+        int status = -1;
+        const bool goesOn = prepareCatalogue(catalogueFolder(dir.path()), services, status);
+        QCOMPARE(status, 0);
+        QVERIFY2(where.contains(QDir::toNativeSeparators(dir.catalogue())), qPrintable(where));
+        QCOMPARE(goesOn, zarpoEntries >= 0);
+        QCOMPARE(QFileInfo::exists(dir.catalogue()), goesOn);
+        QVERIFY2(services.lastText().contains(said), qPrintable(services.lastText()));
+        QCOMPARE(fileBytes(dir.file("ancien catalogue.mdb")), old); // read, never changed
+        if (goesOn) { // the main window opens on the new catalogue
+            auto window = startProgram(dir, services);
+            QVERIFY2(window, qPrintable(services.lastText()));
+            QCOMPARE(window->form().tabs[0]->grid->rows(), zarpoEntries + 1);
+        }
+    }
+
+    void accessFileInPlace_data()
+    {
+        QTest::addColumn<QByteArray>("old");
+        QTest::addColumn<bool>("nameTaken"); // Tabrix-access.mdb is already there
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("status"); // -1: the program goes on
+        QTest::newRow("converted") << fileBytes(legacyFixture()) << false << "Convertir" << -1;
+        QTest::newRow("kept name taken") << fileBytes(legacyFixture()) << true << "Convertir" << -1;
+        QTest::newRow("failed") << fileBytes(legacyFixture()).left(39 * 4096) << false << "Convertir" << 1;
+        QTest::newRow("Quitter") << fileBytes(legacyFixture()) << false << "Quitter" << 0;
+    }
+
+    void accessFileInPlace()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(bool, nameTaken);
+        QFETCH(QString, answer);
+        QFETCH(int, status);
+        ProgramDir dir;
+        writeBytes(dir.catalogue(), old);
+        if (nameTaken)
+            writeBytes(dir.file("Tabrix-access.mdb"), "");
+        const auto before = folderContent(dir.path());
+        RecordingServices services;
+        ::answer(answer);
+        int ended = -1;
+        const bool goesOn = prepareCatalogue(dir.path(), services, ended);
+        QCOMPARE(goesOn ? -1 : ended, status);
+        if (!goesOn) { // as it was
+            QVERIFY(folderContent(dir.path()) == before);
+            QCOMPARE(services.messages.size(), status);
+            return;
+        }
+        QCOMPARE(fileBytes(dir.file(nameTaken ? "Tabrix-access-2.mdb" : "Tabrix-access.mdb")), old);
+        QVERIFY2(services.lastText().contains("Melvi : 2 entrées"), qPrintable(services.lastText()));
+        auto window = startProgram(dir, services);
+        QVERIFY2(window, qPrintable(services.lastText()));
+        QCOMPARE(window->form().tabs[1]->grid->rows(), 3);
+    }
+
+    // As an ordinary user (root writes everywhere): the welcome makes the
+    // catalogue in ~/.local/share/Tabrix, the program's folder stays empty.
+    void readOnlyProgramFolder()
+    {
+        if (::geteuid() == 0) {
+            ProgramDir program, home;
+            QVERIFY(::chmod(QFile::encodeName(program.path()).constData(), 0555) == 0
+                    && ::chown(QFile::encodeName(home.path()).constData(), 65534, 65534) == 0);
+            QProcess self;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("HOME", home.path());
+            environment.insert("TABRIX_TEST_PROGRAM_DIR", program.path());
+            environment.remove("XDG_DATA_HOME");
+            self.setProcessEnvironment(environment);
+            self.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                   QCoreApplication::applicationFilePath(), "readOnlyProgramFolder"});
+            QVERIFY(self.waitForFinished(120000));
+            QVERIFY2(self.exitCode() == 0, self.readAll().constData());
+            QVERIFY(QFileInfo::exists(home.path() + "/.local/share/Tabrix/Tabrix.mdb"));
+            QVERIFY(QDir(program.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+            return;
+        }
+        ProgramDir own; // run by an ordinary user directly: its own read-only folder and home
+        QString program = qEnvironmentVariable("TABRIX_TEST_PROGRAM_DIR");
+        if (program.isEmpty()) {
+            program = own.file("programme");
+            qputenv("HOME", QFile::encodeName(own.path()));
+            qunsetenv("XDG_DATA_HOME");
+            QVERIFY(QDir().mkpath(program) && ::chmod(QFile::encodeName(program).constData(), 0555) == 0);
+        }
+        QCoreApplication::setApplicationName("Tabrix");
+        const QString folder = catalogueFolder(program);
+        QCOMPARE(folder, QDir::homePath() + "/.local/share/Tabrix");
+        RecordingServices services;
+        whenOpen<QDialog>([](QDialog *welcome) { click(welcome, "bt_demo"); });
+        int status = -1;
+        QVERIFY(prepareCatalogue(folder, services, status));
+        QVERIFY(QFileInfo::exists(folder + "/Tabrix.mdb"));
+    }
+};
+
+QTEST_MAIN(TestWelcome)
+#include "tst_welcome.moc"

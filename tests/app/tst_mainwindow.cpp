@@ -126,6 +126,8 @@ private slots:
         QTest::newRow("opt_melvi") << "opt_melvi" << "QRadioButton" << "Melvi" << 3;
         QTest::newRow("opt_Trunda") << "opt_Trunda" << "QRadioButton" << "Trunda" << 3;
         QTest::newRow("opt_titres") << "opt_titres" << "QRadioButton" << "Vasquo" << 3;
+        QTest::newRow("opt_toutes") << "opt_toutes" << "QRadioButton" << "Toutes" << 3;
+        QTest::newRow("chk_sans_accents") << "chk_sans_accents" << "QCheckBox" << "Ignorer les accents" << 3;
         QTest::newRow("bt_search") << "bt_search" << "QPushButton" << "GO !" << 3;
         QTest::newRow("grille_search") << "grille_search" << "tabrix::Grid" << QString() << 3;
         QTest::newRow("nb_trouvé") << "nb_trouvé" << "QLabel" << "0 élément trouvé." << 3;
@@ -168,9 +170,11 @@ private slots:
         }
         for (QRadioButton *option : m_window->form().searchOptions)
             QVERIFY(!option->isChecked());
+        QVERIFY(!m_window->form().allOption->isChecked() && m_window->form().ignoreAccents->isChecked());
         QCOMPARE(m_window->form().grilleSearch->text(0, 0), QStringLiteral(" N°"));
         QCOMPARE(m_window->form().grilleSearch->text(0, 1), QStringLiteral(" Nom"));
         QCOMPARE(m_window->form().grilleSearch->columnWidth(1), 200);
+        QCOMPARE(m_window->form().grilleSearch->text(0, 2), QStringLiteral(" Auteur"));
     }
 
     void fieldLabels_data()
@@ -223,7 +227,7 @@ private slots:
         m_window->form().onglet->setCurrentIndex(3);
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        QTest::keyClick(m_window.get(), Qt::Key_U, Qt::AltModifier);
+        QTest::keyClick(m_window.get(), Qt::Key_D, Qt::AltModifier);
         QTRY_VERIFY(m_window->findChild<QRadioButton *>("opt_Trunda")->isChecked());
         QTest::keyClick(m_window.get(), Qt::Key_S, Qt::AltModifier);
         QTRY_COMPARE(m_window->form().onglet->currentIndex(), 4);
@@ -239,8 +243,8 @@ private slots:
                                               "url_zarpo_nrv", "bt_add_zarpo", "bt_maj_zarpo", "bt_zarpo_haut",
                                               "bt_zarpo_bas", "chk_img_zarpo", "win_zarpo", "web_zarpo", "nrv_zarpo"};
         QTest::newRow("Recherche") << 3
-                                   << QStringList{"opt_zarpo", "opt_melvi", "opt_Trunda", "opt_titres", "cherche",
-                                                  "bt_search", "grille_search", "bt_last"};
+                                   << QStringList{"opt_zarpo", "opt_melvi", "opt_Trunda", "opt_titres", "opt_toutes",
+                                                  "cherche", "bt_search", "chk_sans_accents", "grille_search", "bt_last"};
     }
 
     void tabOrderFollowsReadingOrder()

@@ -91,17 +91,23 @@ void GridTest::headerSortsByColumn()
 
 void GridTest::sortShowsEndAndKeepsCurrentEntry()
 {
-    // More entries than the grid can show at once; names sort as
-    // "Énigme 1", "Énigme 10" … "Énigme 19", "Énigme 2" …
-    Running running(zarpo(), numberedEntries(60, {"Zoé", "anna", "Bruno"}));
+    // More entries than the grid can show at once, among them "Vieux-Port 7"
+    // and "vieux-port 63", stored 63 first.
+    std::vector<Entry> entries = numberedEntries(60, {"Zoé", "anna", "Bruno"});
+    entries[6].name = QStringLiteral("vieux-port 63");
+    entries[7].name = QStringLiteral("Vieux-Port 7");
+    Running running(zarpo(), entries);
     QVERIFY(running.ok);
     Grid &grid = *running.tab(zarpo()).grid;
     browse::showTop(running.tab(zarpo()));
     clickCell(grid, 3, 0);
     QCOMPARE(grid.row(), 3);
 
+    // Numbers in names go by their value.
     clickCell(grid, 0, 1);
-    QCOMPARE(grid.text(2, 1), QStringLiteral("Énigme 10"));
+    QCOMPARE(columnTexts(grid, 1).mid(0, 3), (QStringList{"Énigme 1", "Énigme 2", "Énigme 3"}));
+    QCOMPARE(columnTexts(grid, 1).mid(57), (QStringList{"Énigme 60", "Vieux-Port 7", "vieux-port 63"}));
+    clickCell(grid, 0, 2);
     QVERIFY(rowInView(grid, grid.rows() - 1));
     QVERIFY(!rowInView(grid, 1));
     // The current row, where a correction is written, still shows entry 003.

@@ -158,25 +158,30 @@ private slots:
         QTest::addColumn<QString>("boxes");
         QTest::addColumn<QString>("looks");
         QTest::addColumn<QStringList>("mentions"); // what the one message after the check names; empty: no message
+        QTest::addColumn<QString>("missing");      // lbl_manquants
         const QByteArray equal = resultFile(12, 9, 7, 0);
-        QTest::newRow("all equal") << "" << equal << "12/12 9/9 7/7 0/0" << "YYYY" << QStringList();
-        QTest::newRow("melvi two ahead") << "" << resultFile(12, 9, 9, 0) << "12/12 9/9 9/7 0/0" << "YYRY" << QStringList();
+        QTest::newRow("all equal") << "" << equal << "12/12 9/9 7/7 0/0" << "YYYY" << QStringList() << "À jour.";
+        QTest::newRow("melvi two ahead") << "" << resultFile(12, 9, 9, 0) << "12/12 9/9 9/7 0/0" << "YYRY" << QStringList()
+                                         << "Melvi : 008, 009";
+        QTest::newRow("zarpo one, melvi many ahead") << "" << resultFile(13, 9, 40, 0) << "13/12 9/9 40/7 0/0" << "RYRY"
+                                                     << QStringList() << "Zarpo : 013\nMelvi : 008 à 040";
         QTest::newRow("missing file") << "" << QByteArray() << "?/12 ?/9 ?/7 ?/0" << "NNNN"
-                                      << QStringList{"paramsfendrel.ini", "introuvable"};
+                                      << QStringList{"paramsfendrel.ini", "introuvable"} << "";
         QTest::newRow("header in capitals")
             << "" << QByteArray(equal).replace("[dernier_numero]", "[DERNIER_NUMERO]") << "?/12 ?/9 ?/7 ?/0" << "NNNN"
-            << QStringList{"paramsfendrel.ini", "[dernier_numero]"};
+            << QStringList{"paramsfendrel.ini", "[dernier_numero]"} << "";
         QTest::newRow("header with a trailing blank")
             << "" << QByteArray(equal).replace("[dernier_numero]", "[dernier_numero] ") << "?/12 ?/9 ?/7 ?/0" << "NNNN"
-            << QStringList{"paramsfendrel.ini", "[dernier_numero]"};
+            << QStringList{"paramsfendrel.ini", "[dernier_numero]"} << "";
         QTest::newRow("prefixes one longer, one shorter")
             << "" << QByteArray(equal).replace("trunda      =9", "trunda       =9").replace("melvi     =7", "melvi    =17")
-            << "12/12 ?/9 ?/7 0/0" << "YNNY" << QStringList{"paramsfendrel.ini", "ligne 5 (Trunda)", "ligne 6 (Melvi)"};
+            << "12/12 ?/9 ?/7 0/0" << "YNNY" << QStringList{"paramsfendrel.ini", "ligne 5 (Trunda)", "ligne 6 (Melvi)"}
+            << "";
         QTest::newRow("CR line ends, cut after melvi")
             << "" << QByteArray("[dernier_numero]\rdernier_zarpo     =12\rdernier_trunda      =8\rdernier_melvi     =7\r")
-            << "12/12 8/9 7/7 ?/0" << "YRYN" << QStringList{"paramsfendrel.ini", "ligne 5"};
+            << "12/12 8/9 7/7 ?/0" << "YRYN" << QStringList{"paramsfendrel.ini", "ligne 5"} << "";
         QTest::newRow("old file, finder wrote none") << "stale" << QByteArray() << "12/12 9/9 9/7 0/0" << "YYRY"
-                                                     << QStringList{"recherche précédente"};
+                                                     << QStringList{"recherche précédente"} << "Melvi : 008, 009";
     }
 
     void results()
@@ -186,6 +191,7 @@ private slots:
         QFETCH(QString, boxes);
         QFETCH(QString, looks);
         QFETCH(QStringList, mentions);
+        QFETCH(QString, missing);
         Program program;
         QVERIFY(program.window);
         if (!file.isNull())
@@ -204,6 +210,7 @@ private slots:
         QVERIFY(!program.resultWindowDuringWait);
 
         verifyBoxes(program.resultWindow(), boxes, looks);
+        QCOMPARE(program.resultWindow()->findChild<QLabel *>("lbl_manquants")->text(), missing);
         QCOMPARE(program.services.messages.size(), mentions.isEmpty() ? 1 : 2);
         for (const QString &mention : mentions)
             QVERIFY2(program.services.lastText().contains(mention), qPrintable(program.services.lastText()));

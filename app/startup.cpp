@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "ui/windowplace.h"
+
 #include <QApplication>
 #include <QDir>
 
@@ -28,6 +30,7 @@ int runProgram(const QString &programDir, Services &services)
         return 1;
     }
     std::unique_ptr<MainWindow> window = std::move(*started);
+    rememberPlace(window.get(), QStringLiteral("principale"));
     window->show();
     const int status = QApplication::exec();
     window.reset(); // closes the catalogue

@@ -117,8 +117,9 @@ CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(pa
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(grid, 1);
-    layout->addLayout(side);
+    // A larger window widens the grid and, less, the fields.
+    layout->addWidget(grid, 2);
+    layout->addLayout(side, 1);
 }
 
 QString CategoryTab::authorText() const

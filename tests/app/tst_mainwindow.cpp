@@ -10,6 +10,10 @@
 #include <QRadioButton>
 #include <QKeySequence>
 #include <QSignalSpy>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include "ui/windowplace.h"
 #include <QTest>
 #include <QToolButton>
 
@@ -52,6 +56,7 @@ class TestMainWindow : public QObject {
 private slots:
     void initTestCase()
     {
+        QStandardPaths::setTestModeEnabled(true); // settings of its own
         m_dir = std::make_unique<ProgramDir>();
         createEmptyCatalogue(m_dir->catalogue());
         m_window = startProgram(*m_dir, m_services);
@@ -270,6 +275,47 @@ private slots:
         for (QLabel *label : m_window->form().onglet->widget(4)->findChildren<QLabel *>())
             labels << label->text();
         QCOMPARE(labels, expected);
+    }
+
+    void grownWindowGrowsGridsAndLinks()
+    {
+        CategoryTab &tab = m_window->form().tab(zarpo());
+        const QSize grid = tab.grid->size();
+        const int link = tab.link->width();
+        m_window->resize(m_window->width() + 300, m_window->height() + 200);
+        QTRY_VERIFY(tab.grid->width() > grid.width() + 150 && tab.grid->height() > grid.height() + 150);
+        QVERIFY(tab.link->width() > link + 50);
+        m_window->resize(505, 634);
+    }
+
+    void placeIsKeptFromOneStartToTheNext_data()
+    {
+        QTest::addColumn<QRect>("left");
+        QTest::addColumn<bool>("asLeft"); // else brought onto the screen
+        QTest::newRow("on the screen") << QRect(40, 50, 321, 234) << true;
+        QTest::newRow("larger than the screen") << QRect(-2000, 0, 9000, 9000) << false;
+    }
+
+    void placeIsKeptFromOneStartToTheNext()
+    {
+        QFETCH(QRect, left);
+        QFETCH(bool, asLeft);
+        {
+            QWidget window;
+            rememberPlace(&window, QStringLiteral("essai"));
+            window.setGeometry(left);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.close();
+        }
+        QWidget again;
+        rememberPlace(&again, QStringLiteral("essai"));
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        if (asLeft)
+            QCOMPARE(again.geometry(), left);
+        else
+            QVERIFY(again.screen()->availableGeometry().contains(again.frameGeometry()));
     }
 };
 

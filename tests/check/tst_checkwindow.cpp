@@ -15,6 +15,9 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QThread>
+#include <QMessageBox>
+#include <QTimer>
+#include <QApplication>
 
 using namespace tabrix;
 using namespace tabrix::check;
@@ -65,12 +68,21 @@ QByteArray resultFile(int zarpo, int trunda, int melvi, int vasquo)
         .arg(zarpo).arg(trunda).arg(melvi).arg(vasquo).toLatin1();
 }
 
+// Messages recorded, but with `realWait` the wait message is the real box.
+struct WaitServices : RecordingServices {
+    bool realWait = false;
+    void waitMessage(QWidget *parent, const QString &text, const std::function<bool()> &ended) override
+    {
+        realWait ? DesktopServices().waitMessage(parent, text, ended) : RecordingServices::waitMessage(parent, text, ended);
+    }
+};
+
 // The program started on a catalogue of 12 Zarpo, 9 Trunda, 7 Melvi and no
 // Vasquo entries. While the wait message is "open", the user waits for the
 // finder to be done, then closes it.
 struct Program {
     ProgramDir dir;
-    RecordingServices services;
+    WaitServices services;
     std::unique_ptr<MainWindow> window;
     bool finderLate = false;
     bool resultWindowDuringWait = false;
@@ -238,6 +250,32 @@ private slots:
         QCOMPARE(program.finderRuns(), 2);
         QCOMPARE(program.services.messages.size(), 2);
         verifyBoxes(program.resultWindow(), "13/12 9/9 7/7 0/0", "RYYY");
+    }
+
+    void waitEndsWithTheFinder()
+    {
+        // A finder at work for a second; the real wait box, which the
+        // user leaves alone.
+        Program program(false);
+        program.services.realWait = true;
+        writeFile(program.dir.file(finderFileName()), "#!/bin/sh\nsleep 1\ncp finder-output.ini paramsfendrel.ini\n",
+                  executable);
+        program.finderWillWrite(resultFile(12, 9, 7, 0));
+        bool shown = false, closedByTest = false;
+        QTimer look, giveUp;
+        connect(&look, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            shown = shown || (box && box->text() == waitText);
+        });
+        connect(&giveUp, &QTimer::timeout, [&] {
+            if (QWidget *box = QApplication::activeModalWidget())
+                closedByTest = box->close();
+        });
+        look.start(20);
+        giveUp.start(60000);
+        program.clickCheck();
+        QVERIFY(shown && !closedByTest);
+        verifyBoxes(program.resultWindow(), "12/12 9/9 7/7 0/0", "YYYY");
     }
 
     void finderNotStarted_data()

@@ -162,7 +162,7 @@ void SearchTab::jump(int resultRow)
     grid.setTopRow(row);
     grid.setCellBackground(row, highlightColumn, highlightColor());
     if (previous > 0 && previous != row && previous < grid.rows())
-        grid.setCellBackground(previous, highlightColumn, QColor());
+        grid.setCellBackground(previous, highlightColumn, normalColor());
     m_form.lastSel->setText(QString::number(row));
 
     tab.clearFields();

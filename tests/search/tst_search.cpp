@@ -205,13 +205,13 @@ void TestSearch::enterRunsTheSearchOrJumps()
 void TestSearch::jumpsToTheEntry_data()
 {
     QTest::addColumn<int>("list");
-    QTest::addColumn<int>("shown"); // the grid's order: 0 number, 1 name
+    QTest::addColumn<int>("shown"); // the grid's order: 0 number, 2 author
     QTest::addColumn<int>("entry");
 
     QTest::newRow("zarpo") << 0 << 0 << 150;
     QTest::newRow("trunda, a tab not shown yet") << 2 << 0 << 77;
     // The row is found by its number, not taken as the row's index.
-    QTest::newRow("trunda sorted by name") << 2 << 1 << 12;
+    QTest::newRow("zarpo sorted by author") << 0 << 2 << 12;
 }
 
 void TestSearch::jumpsToTheEntry()

@@ -50,7 +50,7 @@ QString shown(std::optional<int> number) { return number ? QString::number(*numb
 
 // Layout, in twips.
 constexpr int clientWidth = 4950;
-constexpr int clientHeight = 4500;
+constexpr int clientHeight = 4800;
 constexpr int captionLeft = 120;
 constexpr int captionWidth = 1440;
 constexpr int finderLeft = 1680;

@@ -7,6 +7,7 @@
 #include "store/authors.h"
 #include "ui/wheelguard.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -79,13 +80,16 @@ QWidget *MainWindow::buildSearchPage()
     page->setObjectName(QStringLiteral("page_recherche"));
 
     auto *options = new QVBoxLayout;
-    const QStringList optionCaptions = {"Zarp&o", "Me&lvi", "Tr&unda", "Vas&quo"};
+    const QStringList optionCaptions = {"Zarp&o", "Me&lvi", "Trun&da", "Vas&quo"};
     for (const Category &category : categories()) {
         auto *option = new QRadioButton(optionCaptions.at(category.id), page);
         option->setObjectName(category.searchOption);
         m_form.searchOptions[std::size_t(category.id)] = option;
         options->addWidget(option);
     }
+    m_form.allOption = new QRadioButton(QStringLiteral("To&utes"), page);
+    m_form.allOption->setObjectName(QStringLiteral("opt_toutes"));
+    options->addWidget(m_form.allOption);
 
     m_form.cherche = new QLineEdit(page);
     m_form.cherche->setObjectName(QStringLiteral("cherche"));
@@ -95,14 +99,18 @@ QWidget *MainWindow::buildSearchPage()
     auto *criterion = new QHBoxLayout;
     criterion->addWidget(m_form.cherche, 1);
     criterion->addWidget(m_form.btSearch);
+    m_form.ignoreAccents = new QCheckBox(QStringLiteral("Ignorer les &accents"), page);
+    m_form.ignoreAccents->setObjectName(QStringLiteral("chk_sans_accents"));
+    m_form.ignoreAccents->setChecked(true);
     auto *right = new QVBoxLayout;
     right->addLayout(criterion);
+    right->addWidget(m_form.ignoreAccents);
     right->addStretch(1);
     auto *top = new QHBoxLayout;
     top->addLayout(options);
     top->addLayout(right, 1);
 
-    m_form.grilleSearch = new Grid(QStringLiteral("grille_search"), 2, Grid::Look::Search, page);
+    m_form.grilleSearch = new Grid(QStringLiteral("grille_search"), 4, Grid::Look::Search, page);
     m_form.nbTrouve = label(QStringLiteral("nb_trouvé"), QStringLiteral("0 élément trouvé."), page);
     m_form.nbFounded = label(QStringLiteral("nb_founded"), QString(), page);
     m_form.btLast = new QPushButton(QStringLiteral("Vérifier les MA&J"), page);
@@ -115,8 +123,8 @@ QWidget *MainWindow::buildSearchPage()
     bottom->addWidget(m_form.btLast);
 
     const QList<QWidget *> order = {m_form.searchOptions[0], m_form.searchOptions[1], m_form.searchOptions[2],
-                                    m_form.searchOptions[3], m_form.cherche, m_form.btSearch, m_form.grilleSearch,
-                                    m_form.btLast};
+                                    m_form.searchOptions[3], m_form.allOption, m_form.cherche, m_form.btSearch,
+                                    m_form.ignoreAccents, m_form.grilleSearch, m_form.btLast};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -155,6 +163,11 @@ Status MainWindow::load()
     m_form.grilleSearch->setColumnWidthTwips(0, 500);
     m_form.grilleSearch->setText(0, 1, QStringLiteral(" Nom"));
     m_form.grilleSearch->setColumnWidthTwips(1, 3000);
+    m_form.grilleSearch->setText(0, 2, QStringLiteral(" Auteur"));
+    m_form.grilleSearch->setColumnWidthTwips(2, 1500);
+    m_form.grilleSearch->setText(0, 3, QStringLiteral(" Liste"));
+    m_form.grilleSearch->setColumnWidthTwips(3, 1000);
+    m_form.grilleSearch->setColumnHidden(3, true); // shown for a search of every list
 
     for (const Category &category : categories()) {
         Result<std::vector<GridRow>> rows = m_catalogue->rows(category, SortColumn::Number);

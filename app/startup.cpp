@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/welcome.h"
+#include "ui/windowplace.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,6 +35,7 @@ int runProgram(const QString &programDir, Services &services)
         return 1;
     }
     std::unique_ptr<MainWindow> window = std::move(*started);
+    rememberPlace(window.get(), QStringLiteral("principale"));
     window->show();
     const int status = QApplication::exec();
     window.reset(); // closes the catalogue

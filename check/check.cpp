@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,9 @@
 #include <QPushButton>
 
 #include <memory>
+
+#include <cerrno>
+#include <signal.h>
 
 namespace tabrix::check {
 
@@ -26,6 +30,20 @@ using Numbers = std::array<std::optional<int>, CheckWindow::rowCount>;
 constexpr qint64 largestResultFile = 1 << 20;
 
 QString native(const QString &path) { return QDir::toNativeSeparators(path); }
+
+// Whether the process of this id is still at work (a process that has
+// ended but not yet been reaped counts as ended).
+bool processRuns(qint64 pid)
+{
+    if (::kill(pid_t(pid), 0) != 0 && errno != EPERM)
+        return false;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray fields = stat.readAll();
+    const qsizetype name = fields.lastIndexOf(')');
+    return name < 0 || fields.mid(name + 2, 1) != "Z";
+}
 
 // What is known of a file, to tell whether it was written again.
 struct FileState {
@@ -112,7 +130,8 @@ CheckWindow *runCheck(Context &context, QWidget *owner)
 
     const QString resultPath = dir.filePath(resultFileName());
     const FileState before = fileState(resultPath);
-    if (!services.startProgram(finder, {QStringLiteral(","), QStringLiteral("6")}, dir.path())) {
+    qint64 pid = 0;
+    if (!services.startProgram(finder, {QStringLiteral(","), QStringLiteral("6")}, dir.path(), &pid)) {
         services.message(owner,
                          QStringLiteral("Le programme de recherche « %1 » n'a pas pu être démarré "
                                         "(est-il bien exécutable ?).\n"
@@ -122,8 +141,11 @@ CheckWindow *runCheck(Context &context, QWidget *owner)
         return nullptr;
     }
 
-    // The finder tells nothing when it is done: the user does.
-    services.message(owner, QStringLiteral("Attente de la fin des recherches."), MessageIcon::None);
+    // The wait ends when the finder's process does, or when the user says
+    // so; a finder still at work after ten minutes is left to the user.
+    const QDeadlineTimer patience(10 * 60 * 1000);
+    services.waitMessage(owner, QStringLiteral("Attente de la fin des recherches."),
+                         [pid, patience] { return pid > 0 && !patience.hasExpired() && !processRuns(pid); });
 
     QStringList notes;
     Numbers found{};

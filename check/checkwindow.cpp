@@ -50,7 +50,7 @@ QString shown(std::optional<int> number) { return number ? QString::number(*numb
 
 // Layout, in twips.
 constexpr int clientWidth = 4950;
-constexpr int clientHeight = 3825;
+constexpr int clientHeight = 4800;
 constexpr int captionLeft = 120;
 constexpr int captionWidth = 1440;
 constexpr int finderLeft = 1680;
@@ -90,6 +90,10 @@ CheckWindow::CheckWindow(QWidget *parent) : QWidget(parent, Qt::Window)
         m_finder.at(std::size_t(row - 1)) = found;
         m_catalogue.at(std::size_t(row - 1)) = counted;
     }
+    m_missing = label(QStringLiteral("lbl_manquants"), QString(), Qt::AlignLeft | Qt::AlignTop, this);
+    m_missing->setWordWrap(true);
+    place(m_missing, captionLeft, firstRowTop + rowCount * rowPitch, clientWidth - 2 * captionLeft,
+          clientHeight - firstRowTop - rowCount * rowPitch - 60);
 }
 
 void CheckWindow::showPair(int row, std::optional<int> found, std::optional<int> counted)
@@ -103,6 +107,30 @@ void CheckWindow::showPair(int row, std::optional<int> found, std::optional<int>
     }
     setLook(finderBox(row), shown(found), background, foreground);
     setLook(catalogueBox(row), shown(counted), background, foreground);
+    m_pairs.at(std::size_t(row - 1)) = {found, counted};
+    showMissing();
+}
+
+void CheckWindow::showMissing()
+{
+    const auto number = [](int n) { return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')); };
+    QStringList lines;
+    bool allAgree = true;
+    for (const Category *category : rowCategories()) {
+        const auto &[found, counted] = m_pairs.at(std::size_t(category->checkRow - 1));
+        allAgree = allAgree && found && counted && *found == *counted;
+        if (!found || !counted || *found <= *counted)
+            continue;
+        const int first = *counted + 1;
+        QStringList numbers;
+        if (*found - first >= 2)
+            numbers << number(first) + QStringLiteral(" à ") + number(*found);
+        else
+            for (int n = first; n <= *found; ++n)
+                numbers << number(n);
+        lines << category->tabCaption + QStringLiteral(" : ") + numbers.join(QStringLiteral(", "));
+    }
+    m_missing->setText(allAgree ? QStringLiteral("À jour.") : lines.join(QLatin1Char('\n')));
 }
 
 void CheckWindow::keyPressEvent(QKeyEvent *event)

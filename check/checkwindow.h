@@ -6,6 +6,7 @@
 #include <array>
 #include <optional>
 
+class QLabel;
 class QLineEdit;
 
 namespace tabrix::check {
@@ -34,7 +35,10 @@ public:
 
     // Shows both numbers of a row in bold: yellow when they agree, red when
     // they differ. A number that could not be had shows "?", and the pair
-    // takes a neutral grey, since nothing can be said about it.
+    // takes a neutral grey, since nothing can be said about it. The label
+    // lbl_manquants then names, list by list, the numbers the catalogue
+    // lacks ("Melvi : 099, 100", "Melvi : 099 à 140"), or reads "À jour."
+    // when every list agrees.
     void showPair(int row, std::optional<int> found, std::optional<int> counted);
 
 protected:
@@ -42,8 +46,12 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void showMissing();
+
     std::array<QLineEdit *, rowCount> m_finder{};
     std::array<QLineEdit *, rowCount> m_catalogue{};
+    std::array<std::pair<std::optional<int>, std::optional<int>>, rowCount> m_pairs{};
+    QLabel *m_missing = nullptr;
 };
 
 } // namespace tabrix::check

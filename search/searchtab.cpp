@@ -2,9 +2,11 @@
 
 #include "search/tabchange.h"
 #include "store/catalogue.h"
+#include "store/french.h"
 #include "ui/mainform.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,6 +53,7 @@ SearchTab::SearchTab(MainForm &form, Context &context, QObject *parent)
     connect(form.btSearch, &QPushButton::clicked, this, &SearchTab::run);
     for (QRadioButton *option : form.searchOptions)
         connect(option, &QRadioButton::clicked, this, &SearchTab::clear);
+    connect(form.allOption, &QRadioButton::clicked, this, &SearchTab::clear);
     connect(form.grilleSearch, &Grid::cellClicked, this, [this](int row, int) { jump(row); });
 
     // "GO !" is the tab's default button: Enter anywhere on the tab runs the
@@ -61,12 +64,13 @@ SearchTab::SearchTab(MainForm &form, Context &context, QObject *parent)
     connect(enter, &QShortcut::activated, this, &SearchTab::onEnter);
 }
 
-const Category *SearchTab::selectedCategory() const
+std::vector<const Category *> SearchTab::selectedLists() const
 {
+    std::vector<const Category *> lists;
     for (const Category &category : categories())
-        if (m_form.searchOptions[std::size_t(category.id)]->isChecked())
-            return &category;
-    return nullptr;
+        if (m_form.allOption->isChecked() || m_form.searchOptions[std::size_t(category.id)]->isChecked())
+            lists.push_back(&category);
+    return lists;
 }
 
 void SearchTab::onEnter()
@@ -81,8 +85,8 @@ void SearchTab::onEnter()
 void SearchTab::run()
 {
     Services &services = *m_context.services;
-    const Category *category = selectedCategory();
-    if (!category) {
+    const std::vector<const Category *> lists = selectedLists();
+    if (lists.empty()) {
         services.message(m_form.window, QStringLiteral("Merci de spécifier où chercher."), MessageIcon::Exclamation);
         return;
     }
@@ -94,42 +98,55 @@ void SearchTab::run()
         return;
     }
 
-    Result<std::vector<GridRow>> entries = m_context.catalogue->storedRows(*category);
-    if (!entries) {
-        services.message(m_form.window, entries.error(), MessageIcon::Critical);
-        return;
-    }
-    const QString wanted = criterion.toUpper();
+    // Ticked: accents, ligatures and letter case set aside; else the case only.
+    const bool ignoreAccents = m_form.ignoreAccents->isChecked();
+    const auto searchKey = [ignoreAccents](const QString &text) {
+        return ignoreAccents ? frenchSortKey(text) : text.toUpper();
+    };
+    const QString wanted = searchKey(criterion);
     std::vector<QStringList> found;
-    for (const GridRow &entry : *entries)
-        if (entry.name.toUpper().contains(wanted))
-            found.push_back({entry.ref, entry.name});
+    std::vector<const Category *> foundIn;
+    for (const Category *category : lists) {
+        Result<std::vector<GridRow>> entries = m_context.catalogue->storedRows(*category);
+        if (!entries) {
+            services.message(m_form.window, entries.error(), MessageIcon::Critical);
+            return;
+        }
+        for (const GridRow &entry : *entries) {
+            if (searchKey(entry.name).contains(wanted)) {
+                found.push_back({entry.ref, entry.name, entry.author, category->tabCaption});
+                foundIn.push_back(category);
+            }
+        }
+    }
 
     const int count = int(found.size());
     // After the matches an empty row; with none, the row that says so.
     found.push_back({QString(), count > 0 ? QString() : QStringLiteral("Non trouvé")});
+    m_form.grilleSearch->setColumnHidden(3, lists.size() == 1);
     m_form.grilleSearch->setRowTexts(std::move(found));
     m_form.grilleSearch->setCurrentCell(1, 1);
     m_form.nbTrouve->setText(count > 0 ? foundCount(count) : noneFound());
-    m_resultsFrom = count > 0 ? category : nullptr;
+    m_resultLists = std::move(foundIn);
 }
 
 void SearchTab::clear()
 {
     m_form.cherche->clear();
     m_form.grilleSearch->setRowTexts({{QString(), QString()}});
+    m_form.grilleSearch->setColumnHidden(3, !m_form.allOption->isChecked());
     m_form.nbTrouve->setText(noneFound());
-    m_resultsFrom = nullptr;
+    m_resultLists.clear();
 }
 
 void SearchTab::jump(int resultRow)
 {
-    if (!m_resultsFrom || resultRow < 1)
+    if (resultRow < 1 || resultRow > int(m_resultLists.size()))
         return;
     const QString numberText = m_form.grilleSearch->text(resultRow, 0);
     if (numberText.trimmed().isEmpty())
         return;
-    const Category &category = *m_resultsFrom;
+    const Category &category = *m_resultLists[std::size_t(resultRow - 1)];
     CategoryTab &tab = m_form.tab(category);
     Grid &grid = *tab.grid;
     const int row = rowOfNumber(grid, entryNumber(numberText));
@@ -145,7 +162,7 @@ void SearchTab::jump(int resultRow)
     grid.setTopRow(row);
     grid.setCellBackground(row, highlightColumn, highlightColor());
     if (previous > 0 && previous != row && previous < grid.rows())
-        grid.setCellBackground(previous, highlightColumn, QColor());
+        grid.setCellBackground(previous, highlightColumn, normalColor());
     m_form.lastSel->setText(QString::number(row));
 
     tab.clearFields();

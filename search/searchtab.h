@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <vector>
+
 namespace tabrix {
 struct Category;
 struct Context;
@@ -12,32 +14,31 @@ class Grid;
 
 namespace tabrix::search {
 
-// The behaviour of the "Recherche" tab: the search by name in one list,
-// clearing it, and the jump from a result to its entry.
+// The behaviour of the "Recherche" tab: the search by name in one list or
+// in all four, clearing it, and the jump from a result to its entry.
 class SearchTab : public QObject {
     Q_OBJECT
 public:
     SearchTab(MainForm &form, Context &context, QObject *parent = nullptr);
 
-    // Searches the chosen list for the text of `cherche` (button "GO !", or
-    // Enter on the tab).
+    // Searches the chosen list, or every list, for the text of `cherche`
+    // (button "GO !", or Enter on the tab), ignoring accents and letter case
+    // when "Ignorer les accents" is ticked, else letter case only.
     void run();
     // Empties the criterion, the result grid and the count.
     void clear();
     // Shows the entry of this result row on its list's tab, highlighted.
     void jump(int resultRow);
 
-    // The list the shown results come from; nullptr when none is shown.
-    const Category *resultsFrom() const { return m_resultsFrom; }
-
 private:
-    const Category *selectedCategory() const;
+    std::vector<const Category *> selectedLists() const;
     void onEnter();
 
     MainForm &m_form;
     Context &m_context;
-    const Category *m_resultsFrom = nullptr;
+    std::vector<const Category *> m_resultLists; // the list of each shown result
 };
+
 
 // The numeric value of a number text, read as far as it has digits after
 // leading blanks ("007" gives 7); 0 when it starts with no digit.

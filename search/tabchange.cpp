@@ -40,7 +40,7 @@ void handleTabChange(MainForm &form, Context &context)
     if (const int row = lastHighlightedRow(form); row > 0) {
         for (CategoryTab *tab : form.tabs)
             if (row < tab->grid->rows())
-                tab->grid->setCellBackground(row, highlightColumn, QColor());
+                tab->grid->setCellBackground(row, highlightColumn, normalColor());
     }
     form.lastSel->setText(QStringLiteral("0"));
 

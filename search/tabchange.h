@@ -9,8 +9,11 @@ struct MainForm;
 
 namespace tabrix::search {
 
-// The colour that marks the entry reached from a search result.
+// The colour that marks the entry reached from a search result, and the
+// "colour" that gives a cell its normal look back (none of its own, so the
+// loaded row's tint shows through).
 inline QColor highlightColor() { return QColor(255, 255, 0); }
+inline QColor normalColor() { return QColor(); }
 
 // The column of a category grid whose cell a jump from the search paints.
 constexpr int highlightColumn = 1;

@@ -267,7 +267,7 @@ Result<std::vector<GridRow>> Catalogue::rows(const Category &category, SortColum
 
     // Sort keys are worked out once per row, not once per comparison.
     struct Keyed {
-        QString key;
+        QCollatorSortKey key;
         const QString *text;
         std::size_t index;
     };
@@ -275,7 +275,7 @@ Result<std::vector<GridRow>> Catalogue::rows(const Category &category, SortColum
     keyed.reserve(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const QString &text = column == SortColumn::Name ? rows[i].name : rows[i].author;
-        keyed.push_back({frenchSortKey(text), &text, i});
+        keyed.push_back({frenchOrderKey(text), &text, i});
     }
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
         const int byKey = a.key.compare(b.key);

@@ -1,5 +1,7 @@
 #include "store/french.h"
 
+#include <QCollator>
+
 #include <algorithm>
 #include <array>
 
@@ -71,9 +73,19 @@ QString frenchSortKey(const QString &text)
     return decomposedKey(text);
 }
 
+QCollatorSortKey frenchOrderKey(const QString &text)
+{
+    static const QCollator collator = [] {
+        QCollator c(QLocale(QLocale::French, QLocale::France));
+        c.setNumericMode(true);
+        return c;
+    }();
+    return collator.sortKey(frenchSortKey(text));
+}
+
 int frenchCompare(const QString &a, const QString &b)
 {
-    const int byKey = frenchSortKey(a).compare(frenchSortKey(b));
+    const int byKey = frenchOrderKey(a).compare(frenchOrderKey(b));
     if (byKey != 0)
         return byKey;
     return frenchTieBreak(a, b);

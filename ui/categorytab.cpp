@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tabrix {
 
 namespace {
@@ -115,8 +117,9 @@ CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(pa
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(grid, 1);
-    layout->addLayout(side);
+    // A larger window widens the grid and, less, the fields.
+    layout->addWidget(grid, 2);
+    layout->addLayout(side, 1);
 }
 
 QString CategoryTab::authorText() const
@@ -137,6 +140,15 @@ void CategoryTab::clearFields()
     url->clear();
     link->clear();
     grid->setLoadedRow(0);
+    proposeNextNumber();
+}
+
+void CategoryTab::proposeNextNumber()
+{
+    int largest = 0;
+    for (int row = 1; row < grid->rows(); ++row)
+        largest = std::max(largest, grid->text(row, 0).trimmed().toInt());
+    number->setPlaceholderText(largest < 999 ? QStringLiteral("%1").arg(largest + 1, 3, 10, QLatin1Char('0')) : QString());
 }
 
 void CategoryTab::writeHeader()
@@ -157,6 +169,7 @@ void CategoryTab::fillGrid(const std::vector<GridRow> &rows)
         texts.push_back({row.ref, row.name, row.author});
     grid->setRowTexts(std::move(texts));
     grid->setTopRow(grid->rows() - 1);
+    proposeNextNumber();
 }
 
 void CategoryTab::setAuthors(const std::vector<QString> &authors)

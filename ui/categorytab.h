@@ -43,8 +43,12 @@ public:
     QString authorText() const;
     void setAuthorText(const QString &text);
     // Empties the number, name, author, image link and forum link fields; no
-    // row is shown as loaded any more.
+    // row is shown as loaded any more, and the number box proposes the next
+    // number again.
     void clearFields();
+    // Shows the number after the largest in the grid as the number box's
+    // grey placeholder ("058"); none once the list is full.
+    void proposeNextNumber();
     // Writes the header texts and widths of the grid.
     void writeHeader();
     // Shows these entries in the grid, one row each, and scrolls to the end.

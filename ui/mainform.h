@@ -9,6 +9,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -38,6 +39,8 @@ struct MainForm {
     // "Recherche"
     QLineEdit *cherche = nullptr;
     std::array<QRadioButton *, 4> searchOptions{};
+    QRadioButton *allOption = nullptr;         // "Toutes"
+    QCheckBox *ignoreAccents = nullptr;        // "Ignorer les accents"
     QPushButton *btSearch = nullptr;
     Grid *grilleSearch = nullptr;
     QLabel *nbTrouve = nullptr;

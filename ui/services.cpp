@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QProcess>
+#include <QTimer>
 
 namespace tabrix {
 
@@ -15,9 +16,15 @@ bool Services::openLink(const QString &link)
     return QDesktopServices::openUrl(webUrl(link));
 }
 
-bool Services::startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory)
+bool Services::startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory,
+                            qint64 *pid)
 {
-    return QProcess::startDetached(program, arguments, workingDirectory);
+    return QProcess::startDetached(program, arguments, workingDirectory, pid);
+}
+
+void Services::waitMessage(QWidget *parent, const QString &text, const std::function<bool()> &)
+{
+    message(parent, text, MessageIcon::None);
 }
 
 void DesktopServices::message(QWidget *parent, const QString &text, MessageIcon icon)
@@ -31,6 +38,19 @@ void DesktopServices::message(QWidget *parent, const QString &text, MessageIcon 
     }
     QMessageBox box(boxIcon, applicationTitle(), text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("message_box"));
+    box.exec();
+}
+
+void DesktopServices::waitMessage(QWidget *parent, const QString &text, const std::function<bool()> &ended)
+{
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("message_box"));
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+        if (ended())
+            box.accept();
+    });
+    poll.start(100);
     box.exec();
 }
 

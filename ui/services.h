@@ -28,23 +28,31 @@ public:
     // when the user has closed it.
     virtual void message(QWidget *parent, const QString &text, MessageIcon icon) = 0;
 
+    // A message box without icon that also closes by itself as soon as
+    // `ended` says so (asked ten times a second); the user may close it
+    // first. Returns when it is closed.
+    virtual void waitMessage(QWidget *parent, const QString &text, const std::function<bool()> &ended);
+
     // Hands an http or https link to the system's default handler; any other
     // link opens nothing. True when a handler took it.
     virtual bool openLink(const QString &link);
 
-    // Starts a program without a shell and without waiting for it. False when
-    // it could not be started.
-    virtual bool startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory);
+    // Starts a program without a shell and without waiting for it, its
+    // process id in `pid` if given. False when it could not be started.
+    virtual bool startProgram(const QString &program, const QStringList &arguments, const QString &workingDirectory,
+                              qint64 *pid = nullptr);
 };
 
 // The real desktop.
 class DesktopServices : public Services {
 public:
     void message(QWidget *parent, const QString &text, MessageIcon icon) override;
+    void waitMessage(QWidget *parent, const QString &text, const std::function<bool()> &ended) override;
 };
 
-// Records messages instead of showing them. `onMessage`, when set, runs as
-// the user would act while the box is open.
+// Records messages instead of showing them (a wait message too, as one
+// without icon). `onMessage`, when set, runs as the user would act while
+// the box is open.
 class RecordingServices : public Services {
 public:
     struct Message {

@@ -10,6 +10,10 @@
 #include <QRadioButton>
 #include <QKeySequence>
 #include <QSignalSpy>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include "ui/windowplace.h"
 #include <QTest>
 #include <QToolButton>
 
@@ -52,6 +56,7 @@ class TestMainWindow : public QObject {
 private slots:
     void initTestCase()
     {
+        QStandardPaths::setTestModeEnabled(true); // settings of its own
         m_dir = std::make_unique<ProgramDir>();
         createEmptyCatalogue(m_dir->catalogue());
         m_window = startProgram(*m_dir, m_services);
@@ -126,6 +131,8 @@ private slots:
         QTest::newRow("opt_melvi") << "opt_melvi" << "QRadioButton" << "Melvi" << 3;
         QTest::newRow("opt_Trunda") << "opt_Trunda" << "QRadioButton" << "Trunda" << 3;
         QTest::newRow("opt_titres") << "opt_titres" << "QRadioButton" << "Vasquo" << 3;
+        QTest::newRow("opt_toutes") << "opt_toutes" << "QRadioButton" << "Toutes" << 3;
+        QTest::newRow("chk_sans_accents") << "chk_sans_accents" << "QCheckBox" << "Ignorer les accents" << 3;
         QTest::newRow("bt_search") << "bt_search" << "QPushButton" << "GO !" << 3;
         QTest::newRow("grille_search") << "grille_search" << "tabrix::Grid" << QString() << 3;
         QTest::newRow("nb_trouvé") << "nb_trouvé" << "QLabel" << "0 élément trouvé." << 3;
@@ -168,9 +175,11 @@ private slots:
         }
         for (QRadioButton *option : m_window->form().searchOptions)
             QVERIFY(!option->isChecked());
+        QVERIFY(!m_window->form().allOption->isChecked() && m_window->form().ignoreAccents->isChecked());
         QCOMPARE(m_window->form().grilleSearch->text(0, 0), QStringLiteral(" N°"));
         QCOMPARE(m_window->form().grilleSearch->text(0, 1), QStringLiteral(" Nom"));
         QCOMPARE(m_window->form().grilleSearch->columnWidth(1), 200);
+        QCOMPARE(m_window->form().grilleSearch->text(0, 2), QStringLiteral(" Auteur"));
     }
 
     void fieldLabels_data()
@@ -223,7 +232,7 @@ private slots:
         m_window->form().onglet->setCurrentIndex(3);
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        QTest::keyClick(m_window.get(), Qt::Key_U, Qt::AltModifier);
+        QTest::keyClick(m_window.get(), Qt::Key_D, Qt::AltModifier);
         QTRY_VERIFY(m_window->findChild<QRadioButton *>("opt_Trunda")->isChecked());
         QTest::keyClick(m_window.get(), Qt::Key_S, Qt::AltModifier);
         QTRY_COMPARE(m_window->form().onglet->currentIndex(), 4);
@@ -239,8 +248,8 @@ private slots:
                                               "url_zarpo_nrv", "bt_add_zarpo", "bt_maj_zarpo", "bt_zarpo_haut",
                                               "bt_zarpo_bas", "chk_img_zarpo", "win_zarpo", "web_zarpo", "nrv_zarpo"};
         QTest::newRow("Recherche") << 3
-                                   << QStringList{"opt_zarpo", "opt_melvi", "opt_Trunda", "opt_titres", "cherche",
-                                                  "bt_search", "grille_search", "bt_last"};
+                                   << QStringList{"opt_zarpo", "opt_melvi", "opt_Trunda", "opt_titres", "opt_toutes",
+                                                  "cherche", "bt_search", "chk_sans_accents", "grille_search", "bt_last"};
     }
 
     void tabOrderFollowsReadingOrder()
@@ -266,6 +275,47 @@ private slots:
         for (QLabel *label : m_window->form().onglet->widget(4)->findChildren<QLabel *>())
             labels << label->text();
         QCOMPARE(labels, expected);
+    }
+
+    void grownWindowGrowsGridsAndLinks()
+    {
+        CategoryTab &tab = m_window->form().tab(zarpo());
+        const QSize grid = tab.grid->size();
+        const int link = tab.link->width();
+        m_window->resize(m_window->width() + 300, m_window->height() + 200);
+        QTRY_VERIFY(tab.grid->width() > grid.width() + 150 && tab.grid->height() > grid.height() + 150);
+        QVERIFY(tab.link->width() > link + 50);
+        m_window->resize(505, 634);
+    }
+
+    void placeIsKeptFromOneStartToTheNext_data()
+    {
+        QTest::addColumn<QRect>("left");
+        QTest::addColumn<bool>("asLeft"); // else brought onto the screen
+        QTest::newRow("on the screen") << QRect(40, 50, 321, 234) << true;
+        QTest::newRow("larger than the screen") << QRect(-2000, 0, 9000, 9000) << false;
+    }
+
+    void placeIsKeptFromOneStartToTheNext()
+    {
+        QFETCH(QRect, left);
+        QFETCH(bool, asLeft);
+        {
+            QWidget window;
+            rememberPlace(&window, QStringLiteral("essai"));
+            window.setGeometry(left);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.close();
+        }
+        QWidget again;
+        rememberPlace(&again, QStringLiteral("essai"));
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        if (asLeft)
+            QCOMPARE(again.geometry(), left);
+        else
+            QVERIFY(again.screen()->availableGeometry().contains(again.frameGeometry()));
     }
 };
 

@@ -15,6 +15,9 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QThread>
+#include <QMessageBox>
+#include <QTimer>
+#include <QApplication>
 
 #include <sys/stat.h>
 
@@ -67,12 +70,21 @@ QByteArray resultFile(int zarpo, int trunda, int melvi, int vasquo)
         .arg(zarpo).arg(trunda).arg(melvi).arg(vasquo).toLatin1();
 }
 
+// Messages recorded, but with `realWait` the wait message is the real box.
+struct WaitServices : RecordingServices {
+    bool realWait = false;
+    void waitMessage(QWidget *parent, const QString &text, const std::function<bool()> &ended) override
+    {
+        realWait ? DesktopServices().waitMessage(parent, text, ended) : RecordingServices::waitMessage(parent, text, ended);
+    }
+};
+
 // The program started on a catalogue of 12 Zarpo, 9 Trunda, 7 Melvi and no
 // Vasquo entries. While the wait message is "open", the user waits for the
 // finder to be done, then closes it.
 struct Program {
     ProgramDir dir;
-    RecordingServices services;
+    WaitServices services;
     std::unique_ptr<MainWindow> window;
     bool finderLate = false;
     bool resultWindowDuringWait = false;
@@ -160,27 +172,33 @@ private slots:
         QTest::addColumn<QString>("boxes");
         QTest::addColumn<QString>("looks");
         QTest::addColumn<QStringList>("mentions"); // what the one message after the check names; empty: no message
+        QTest::addColumn<QString>("missing");      // lbl_manquants
         const QByteArray equal = resultFile(12, 9, 7, 0);
-        QTest::newRow("all equal") << "" << equal << "12/12 9/9 7/7 0/0" << "YYYY" << QStringList();
-        QTest::newRow("melvi two ahead") << "" << resultFile(12, 9, 9, 0) << "12/12 9/9 9/7 0/0" << "YYRY" << QStringList();
+        QTest::newRow("all equal") << "" << equal << "12/12 9/9 7/7 0/0" << "YYYY" << QStringList() << "À jour.";
+        QTest::newRow("melvi two ahead") << "" << resultFile(12, 9, 9, 0) << "12/12 9/9 9/7 0/0" << "YYRY" << QStringList()
+                                         << "Melvi : 008, 009";
+        QTest::newRow("zarpo one, melvi many ahead") << "" << resultFile(13, 9, 40, 0) << "13/12 9/9 40/7 0/0" << "RYRY"
+                                                     << QStringList() << "Zarpo : 013\nMelvi : 008 à 040";
         QTest::newRow("missing file") << "" << QByteArray() << "?/12 ?/9 ?/7 ?/0" << "NNNN"
-                                      << QStringList{"paramsfendrel.ini", "introuvable"};
+                                      << QStringList{"paramsfendrel.ini", "introuvable"} << "";
         QTest::newRow("header in capitals")
             << "" << QByteArray(equal).replace("[dernier_numero]", "[DERNIER_NUMERO]") << "?/12 ?/9 ?/7 ?/0" << "NNNN"
-            << QStringList{"paramsfendrel.ini", "[dernier_numero]"};
+            << QStringList{"paramsfendrel.ini", "[dernier_numero]"} << "";
         QTest::newRow("header with a trailing blank")
             << "" << QByteArray(equal).replace("[dernier_numero]", "[dernier_numero] ") << "?/12 ?/9 ?/7 ?/0" << "NNNN"
-            << QStringList{"paramsfendrel.ini", "[dernier_numero]"};
+            << QStringList{"paramsfendrel.ini", "[dernier_numero]"} << "";
         QTest::newRow("prefixes one longer, one shorter")
             << "" << QByteArray(equal).replace("trunda      =9", "trunda       =9").replace("melvi     =7", "melvi    =17")
-            << "12/12 ?/9 ?/7 0/0" << "YNNY" << QStringList{"paramsfendrel.ini", "ligne 5 (Trunda)", "ligne 6 (Melvi)"};
+            << "12/12 ?/9 ?/7 0/0" << "YNNY" << QStringList{"paramsfendrel.ini", "ligne 5 (Trunda)", "ligne 6 (Melvi)"}
+            << "";
         QTest::newRow("CR line ends, cut after melvi")
             << "" << QByteArray("[dernier_numero]\rdernier_zarpo     =12\rdernier_trunda      =8\rdernier_melvi     =7\r")
-            << "12/12 8/9 7/7 ?/0" << "YRYN" << QStringList{"paramsfendrel.ini", "ligne 5"};
+            << "12/12 8/9 7/7 ?/0" << "YRYN" << QStringList{"paramsfendrel.ini", "ligne 5"} << "";
         QTest::newRow("named pipe") << "fifo" << QByteArray() << "?/12 ?/9 ?/7 ?/0" << "NNNN"
-                                    << QStringList{"paramsfendrel.ini", "tube nommé (FIFO), pas un fichier ordinaire"};
+                                    << QStringList{"paramsfendrel.ini", "tube nommé (FIFO), pas un fichier ordinaire"}
+                                    << "";
         QTest::newRow("old file, finder wrote none") << "stale" << QByteArray() << "12/12 9/9 9/7 0/0" << "YYRY"
-                                                     << QStringList{"recherche précédente"};
+                                                     << QStringList{"recherche précédente"} << "Melvi : 008, 009";
     }
 
     void results()
@@ -190,6 +208,7 @@ private slots:
         QFETCH(QString, boxes);
         QFETCH(QString, looks);
         QFETCH(QStringList, mentions);
+        QFETCH(QString, missing);
         Program program;
         QVERIFY(program.window);
         if (!file.isNull())
@@ -210,6 +229,7 @@ private slots:
         QVERIFY(!program.resultWindowDuringWait);
 
         verifyBoxes(program.resultWindow(), boxes, looks);
+        QCOMPARE(program.resultWindow()->findChild<QLabel *>("lbl_manquants")->text(), missing);
         QCOMPARE(program.services.messages.size(), mentions.isEmpty() ? 1 : 2);
         for (const QString &mention : mentions)
             QVERIFY2(program.services.lastText().contains(mention), qPrintable(program.services.lastText()));
@@ -229,7 +249,8 @@ private slots:
         QVERIFY(first->isVisible());
 
         // Closed by Escape, the next click runs the whole check again, with the new findings.
-        QTest::keyClick(first, Qt::Key_Escape);
+        QTest::mouseClick(first->finderBox(1), Qt::LeftButton);
+        QTest::keyClick(first->finderBox(1), Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!first);
         program.finderWillWrite(resultFile(13, 9, 7, 0));
@@ -237,6 +258,32 @@ private slots:
         QCOMPARE(program.finderRuns(), 2);
         QCOMPARE(program.services.messages.size(), 2);
         verifyBoxes(program.resultWindow(), "13/12 9/9 7/7 0/0", "RYYY");
+    }
+
+    void waitEndsWithTheFinder()
+    {
+        // A finder at work for a second; the real wait box, which the
+        // user leaves alone.
+        Program program(false);
+        program.services.realWait = true;
+        writeFile(program.dir.file(finderFileName()), "#!/bin/sh\nsleep 1\ncp finder-output.ini paramsfendrel.ini\n",
+                  executable);
+        program.finderWillWrite(resultFile(12, 9, 7, 0));
+        bool shown = false, closedByTest = false;
+        QTimer look, giveUp;
+        connect(&look, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            shown = shown || (box && box->text() == waitText);
+        });
+        connect(&giveUp, &QTimer::timeout, [&] {
+            if (QWidget *box = QApplication::activeModalWidget())
+                closedByTest = box->close();
+        });
+        look.start(20);
+        giveUp.start(60000);
+        program.clickCheck();
+        QVERIFY(shown && !closedByTest);
+        verifyBoxes(program.resultWindow(), "12/12 9/9 7/7 0/0", "YYYY");
     }
 
     void finderNotStarted_data()

@@ -51,11 +51,13 @@ private slots:
             QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
             typeText(box, text);
         };
+        QCOMPARE(tab.number->placeholderText(), next); // proposed in grey
         type(tab.number, next);
         type(tab.name, QStringLiteral("Ajouté"));
         type(tab.author->lineEdit(), QStringLiteral("mistral"));
         QTest::mouseClick(add, Qt::LeftButton);
         QCOMPARE(tab.grid->text(4 + list + 1, 0), next);
+        QCOMPARE(tab.number->placeholderText(), editing::threeDigitText(4 + list + 2));
         QCOMPARE(tab.author->count(), choices); // the choices are refilled at the next start only
         clickCell(*tab.grid, 2, 0);
         type(tab.name, QStringLiteral("Corrigé"));

@@ -7,6 +7,7 @@
 #include "ui/grid.h"
 #include "ui/mainform.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,8 +35,12 @@ struct Program {
     // types `criterion` and searches.
     void search(const Category &category, const QString &criterion)
     {
+        search(form().searchOptions[std::size_t(category.id)], criterion);
+    }
+    void search(QRadioButton *option, const QString &criterion)
+    {
         QTest::mouseClick(form().onglet->tabButton(3), Qt::LeftButton);
-        QTest::mouseClick(form().searchOptions[std::size_t(category.id)], Qt::LeftButton);
+        QTest::mouseClick(option, Qt::LeftButton);
         typeText(form().cherche, criterion);
         QTest::mouseClick(form().btSearch, Qt::LeftButton);
     }
@@ -45,14 +50,16 @@ struct Program {
     std::unique_ptr<MainWindow> window;
 };
 
-// The texts of a grid's data rows (the header left out).
-inline Rows dataRows(const Grid &grid)
+// The texts of a grid's data rows (the header left out, row 0 for the
+// header only), in the columns shown.
+inline Rows dataRows(const Grid &grid, bool headerOnly = false)
 {
     Rows rows;
-    for (int r = 1; r < grid.rows(); ++r) {
+    for (int r = headerOnly ? 0 : 1; r < (headerOnly ? 1 : grid.rows()); ++r) {
         QStringList cells;
         for (int c = 0; c < grid.columns(); ++c)
-            cells << grid.text(r, c);
+            if (!grid.isColumnHidden(c))
+                cells << grid.text(r, c);
         rows << cells;
     }
     return rows;

@@ -23,22 +23,26 @@ void writeCatalogue(const QString &path)
     insertEntries(path, melvi(), {entry("001", "Port de Marseille", "Port"), entry("002", "Gorges du Verdon", "Zoé"),
                                   entry("004", "Vieux-Port", "Zoé"), entry("003", "Île de Ré", "Zoé")});
     execute(path, QStringLiteral("INSERT INTO melvi (ref, lieu, auteur) VALUES ('005', NULL, 'Zoé')"));
-    insertEntries(path, melvi(), {entry("006", "Côte d'Émeraude", "Zoé"), entry("007", "", "Zoé")});
+    insertEntries(path, melvi(), {entry("006", "Côte d'Émeraude", "Zoé"), entry("007", "", "Zoé"),
+                                  entry("008", "L'Étang bleu", "Zoé"), entry("009", "Sœur Anne", "Port"),
+                                  entry("010", "Laetitia", "Zoé")});
 }
 
 struct SearchCase {
-    int option; // category id, -1 for none
+    int option; // category id, 4 for every list, -1 for none
+    bool heedAccents; // "Ignorer les accents" unticked
     QString typed, message;
     Rows results; // empty when the grid keeps its content; the count follows from it
     QString count;
 };
 
-void row(const char *tag, int option, const QString &typed, const Rows &results, const QString &message = {})
+void row(const char *tag, int option, const QString &typed, const Rows &results, const QString &message = {},
+         bool heedAccents = false)
 {
     const qsizetype found = results.size() - 1;
     const QString count = found > 0 ? QStringLiteral("%1 élément(s) trouvé(s).").arg(found)
                                     : QStringLiteral("0 élément trouvé.");
-    QTest::newRow(tag) << SearchCase{option, typed, message, results, count};
+    QTest::newRow(tag) << SearchCase{option, heedAccents, typed, message, results, count};
 }
 
 // A click that must not jump: on this result row and column, with the
@@ -97,25 +101,39 @@ void TestSearch::search_data()
     QTest::addColumn<SearchCase>("c");
 
     const QString noOption = QStringLiteral("Merci de spécifier où chercher.");
-    const Rows notFound = {{"", "Non trouvé"}};
+    const Rows notFound = {{"", "Non trouvé", ""}};
+    const QStringList end = {"", "", ""};
+    const Rows etang = {{"008", "L'Étang bleu", "Zoé"}, end};
 
     row("no option", -1, " port ", {}, noOption);
     row("blanks only", 1, "   ", {}, QStringLiteral("Pas de critère de recherche."));
-    row("lower case, blanks around", 1, "  port  ", {{"001", "Port de Marseille"}, {"004", "Vieux-Port"}, {"", ""}});
-    row("one match", 1, "VERDON", {{"002", "Gorges du Verdon"}, {"", ""}});
+    row("lower case, blanks around", 1, "  port  ", {{"001", "Port de Marseille", "Port"}, {"004", "Vieux-Port", "Zoé"}, end});
+    row("one match", 1, "VERDON", {{"002", "Gorges du Verdon", "Zoé"}, end});
     row("none", 1, "Lyon", notFound);
-    row("é matches É and é", 1, "é", {{"003", "Île de Ré"}, {"006", "Côte d'Émeraude"}, {"", ""}});
+    row("accents ignored: etang", 1, "etang", etang);
+    row("accents ignored: ETANG", 1, "ETANG", etang);
+    row("accents ignored: Étang", 1, "Étang", etang);
+    row("oe finds œ", 1, "soeur", {{"009", "Sœur Anne", "Port"}, end});
+    row("æ finds ae", 1, "læ", {{"010", "Laetitia", "Zoé"}, end});
+    row("accents heeded: etang", 1, "etang", notFound, {}, true);
+    row("accents heeded: é finds É and é", 1, "é",
+        {{"003", "Île de Ré", "Zoé"}, {"006", "Côte d'Émeraude", "Zoé"}, {"008", "L'Étang bleu", "Zoé"}, end}, {}, true);
     row("numbers are not searched", 1, "001", notFound);
     row("authors are not searched", 1, "zoé", notFound);
-    row("another list", 0, "ÉNIGME 199", {{"199", "Énigme 199"}, {"", ""}});
+    row("another list", 0, "ÉNIGME 199", {{"199", "Énigme 199", "Zoé"}, end});
     row("empty list", 3, "a", notFound);
+    // Every list, in tab order, each in table order, with its caption.
+    row("every list", 4, "énigme 120",
+        {{"120", "Énigme 120", "Hélène", "Zarpo"}, {"120", "Énigme 120", "Hélène", "Trunda"}, {"", "", "", ""}});
 }
 
 void TestSearch::search()
 {
     QFETCH(SearchCase, c);
     if (c.option >= 0)
-        QTest::mouseClick(form().searchOptions[std::size_t(c.option)], Qt::LeftButton);
+        QTest::mouseClick(c.option == 4 ? form().allOption : form().searchOptions[std::size_t(c.option)], Qt::LeftButton);
+    if (c.heedAccents)
+        QTest::mouseClick(form().ignoreAccents, Qt::LeftButton, {}, QPoint(6, form().ignoreAccents->height() / 2));
     // An earlier result the failed checks must leave in place.
     form().grilleSearch->setRowTexts({{"999", "Résultat précédent"}, {"", ""}});
     const Rows before = dataRows(*form().grilleSearch);
@@ -129,7 +147,8 @@ void TestSearch::search()
     // The criterion is trimmed once a list is chosen.
     QCOMPARE(form().cherche->text(), c.option < 0 ? c.typed : c.typed.trimmed());
     QCOMPARE(dataRows(*form().grilleSearch), c.results.isEmpty() ? before : c.results);
-    QCOMPARE(form().grilleSearch->text(0, 1), QStringLiteral(" Nom"));
+    QCOMPARE(dataRows(*form().grilleSearch, true),
+             (Rows{QStringList{" N°", " Nom", " Auteur", " Liste"}.mid(0, c.option == 4 ? 4 : 3)}));
     QCOMPARE(form().nbTrouve->text(), c.count);
 }
 
@@ -138,6 +157,7 @@ void TestSearch::everyOptionClearsTheSearch_data()
     QTest::addColumn<int>("option");
     for (const Category &category : categories())
         QTest::newRow(qPrintable(category.searchOption)) << category.id;
+    QTest::newRow("opt_toutes") << 4;
 }
 
 void TestSearch::everyOptionClearsTheSearch()
@@ -146,10 +166,11 @@ void TestSearch::everyOptionClearsTheSearch()
     p->search(melvi(), QStringLiteral("port"));
     QCOMPARE(form().grilleSearch->rows(), 4);
 
-    QTest::mouseClick(form().searchOptions[std::size_t(option)], Qt::LeftButton);
-    QVERIFY(form().searchOptions[std::size_t(option)]->isChecked());
+    QRadioButton *clicked = option == 4 ? form().allOption : form().searchOptions[std::size_t(option)];
+    QTest::mouseClick(clicked, Qt::LeftButton);
+    QVERIFY(clicked->isChecked());
     QCOMPARE(form().cherche->text(), QString());
-    QCOMPARE(dataRows(*form().grilleSearch), (Rows{{"", ""}}));
+    QCOMPARE(dataRows(*form().grilleSearch), (Rows{QStringList{"", "", "", ""}.mid(0, option == 4 ? 4 : 3)}));
     QCOMPARE(form().nbTrouve->text(), QStringLiteral("0 élément trouvé."));
     QVERIFY(p->services.messages.isEmpty());
 }
@@ -165,7 +186,7 @@ void TestSearch::enterRunsTheSearchOrJumps()
     // Enter on another button presses that button, not "GO !".
     QSignalSpy pressed(form().btLast, &QPushButton::clicked);
     typeText(form().cherche, QStringLiteral(" Lyon"));
-    for (int i = 0; i < 3; ++i) // "GO !", the results, "Vérifier les MAJ"
+    for (int i = 0; i < 4; ++i) // "GO !", "Ignorer les accents", the results, "Vérifier les MAJ"
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), form().btLast);
     QTest::keyClick(form().btLast, Qt::Key_Return);
@@ -184,13 +205,13 @@ void TestSearch::enterRunsTheSearchOrJumps()
 void TestSearch::jumpsToTheEntry_data()
 {
     QTest::addColumn<int>("list");
-    QTest::addColumn<int>("shown"); // the grid's order: 0 number, 1 name
+    QTest::addColumn<int>("shown"); // the grid's order: 0 number, 2 author
     QTest::addColumn<int>("entry");
 
     QTest::newRow("zarpo") << 0 << 0 << 150;
     QTest::newRow("trunda, a tab not shown yet") << 2 << 0 << 77;
     // The row is found by its number, not taken as the row's index.
-    QTest::newRow("trunda sorted by name") << 2 << 1 << 12;
+    QTest::newRow("zarpo sorted by author") << 0 << 2 << 12;
 }
 
 void TestSearch::jumpsToTheEntry()
@@ -234,12 +255,11 @@ void TestSearch::jumpsToTheEntry()
 
 void TestSearch::resultsKeepTheirList()
 {
-    p->search(trunda(), QStringLiteral("Énigme 12"));
-    // The Vasquo option chosen without a click (by the keyboard, say): the
-    // results still belong to trunda.
-    form().searchOptions[3]->setChecked(true);
-    QCOMPARE(form().grilleSearch->text(1, 0), QStringLiteral("012"));
-    clickResult(1, 1);
+    // Zarpo 012 and 120 … 129, then Trunda 012 and 120: the jump goes to
+    // the result's own list.
+    p->search(form().allOption, QStringLiteral("Énigme 12"));
+    QCOMPARE(dataRows(*form().grilleSearch).at(11), (QStringList{"012", "Énigme 12", "Hélène", "Trunda"}));
+    clickResult(12, 1);
     QCOMPARE(form().onglet->currentIndex(), trunda().tabIndex);
     QCOMPARE(paintedCells(*form().tab(trunda()).grid), QStringList{"12:1y"});
 }

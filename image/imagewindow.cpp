@@ -5,11 +5,13 @@
 #include "pictures/shrink.h"
 #include "ui/grid.h"
 #include "ui/services.h"
+#include "ui/windowplace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +19,7 @@
 #include <QNetworkAccessManager>
 #include <QPixmap>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace tabrix::image {
 
@@ -36,36 +39,30 @@ MessageIcon verdictIcon(LinkVerdict verdict)
     return MessageIcon::None;
 }
 
-// Positions of the controls, in twips: left, top, width, height.
-struct Place {
-    int left, top, width, height;
-};
-
+// The window's first size, in twips.
 constexpr int windowWidth = 12735;
 constexpr int windowHeight = 9030;
-constexpr Place picturePlace{120, 180, 12435, 6915};
 
-QRect rectOf(const Place &place)
+QLabel *label(const QString &name, const QString &caption, QWidget *parent)
 {
-    return QRect(pixels(place.left), pixels(place.top), pixels(place.width), pixels(place.height));
-}
-
-template <typename Control>
-Control *place(Control *control, const QString &name, const Place &where)
-{
+    auto *control = new QLabel(caption, parent);
     control->setObjectName(name);
-    control->setGeometry(rectOf(where));
     return control;
 }
 
-QLabel *label(const QString &name, const QString &caption, const Place &where, QWidget *parent)
+QLineEdit *textBox(const QString &name, QWidget *parent)
 {
-    return place(new QLabel(caption, parent), name, where);
+    auto *control = new QLineEdit(parent);
+    control->setObjectName(name);
+    return control;
 }
 
-QLineEdit *textBox(const QString &name, const Place &where, QWidget *parent)
+QHBoxLayout *row(std::initializer_list<std::pair<QWidget *, int>> controls)
 {
-    return place(new QLineEdit(parent), name, where);
+    auto *line = new QHBoxLayout;
+    for (const auto &[control, stretch] : controls)
+        line->addWidget(control, stretch);
+    return line;
 }
 
 // Keeps the window of a main window and deletes it with the main window.
@@ -98,29 +95,41 @@ ImageWindow::ImageWindow(QWidget *mainWindow)
 {
     setObjectName(QStringLiteral("Form_img"));
     setWindowTitle(QStringLiteral("VRM - Image"));
-    setFixedSize(pixels(windowWidth), pixels(windowHeight));
+    resize(pixels(windowWidth), pixels(windowHeight));
+    setMinimumSize(pixels(windowWidth) / 2, pixels(windowHeight) / 2);
     // Closing this window hands back to the main window, never ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    picture = place(new QLabel(this), QStringLiteral("Picture1"), picturePlace);
+    // The picture takes what the window gives it and stays in its middle.
+    picture = label(QStringLiteral("Picture1"), QString(), this);
     picture->setAlignment(Qt::AlignCenter);
     picture->setWordWrap(true);
+    picture->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
 
-    showButton = place(new QPushButton(QStringLiteral("Afficher"), this), QStringLiteral("bt_lien"),
-                       {360, 7320, 1095, 375});
+    showButton = new QPushButton(QStringLiteral("Afficher"), this);
+    showButton->setObjectName(QStringLiteral("bt_lien"));
     showButton->hide();
-    refreshButton = place(new QPushButton(QStringLiteral("Actualiser"), this), QStringLiteral("bt_actualiser"),
-                          {360, 7320, 1095, 375});
+    refreshButton = new QPushButton(QStringLiteral("Actualiser"), this);
+    refreshButton->setObjectName(QStringLiteral("bt_actualiser"));
     connect(refreshButton, &QPushButton::clicked, this, &ImageWindow::refresh);
-    keptNote = label(QStringLiteral("lbl_garde"), QString(), {1560, 7380, 10995, 255}, this);
+    keptNote = label(QStringLiteral("lbl_garde"), QString(), this);
 
-    label(QStringLiteral("Label1"), QStringLiteral("Ref : "), {180, 7920, 555, 240}, this);
-    ref = textBox(QStringLiteral("lbl_ref"), {840, 7860, 675, 345}, this);
-    label(QStringLiteral("Label2"), QStringLiteral("Nom :"), {1860, 7920, 615, 240}, this);
-    name = textBox(QStringLiteral("lbl_nom"), {2640, 7860, 3495, 405}, this);
-    link = textBox(QStringLiteral("txt_lien"), {6480, 7860, 6015, 435}, this);
-    label(QStringLiteral("Label3"), QStringLiteral("Lien Norvane"), {1020, 8520, 1335, 240}, this);
-    forumLink = textBox(QStringLiteral("txt_lien_nrv"), {2640, 8400, 6015, 435}, this);
+    ref = textBox(QStringLiteral("lbl_ref"), this);
+    ref->setMaximumWidth(pixels(675));
+    name = textBox(QStringLiteral("lbl_nom"), this);
+    link = textBox(QStringLiteral("txt_lien"), this);
+    forumLink = textBox(QStringLiteral("txt_lien_nrv"), this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(pixels(120), pixels(180), pixels(120), pixels(120));
+    layout->addWidget(picture, 1);
+    layout->addLayout(row({{showButton, 0}, {refreshButton, 0}, {keptNote, 1}}));
+    layout->addLayout(row({{label(QStringLiteral("Label1"), QStringLiteral("Ref : "), this), 0}, {ref, 0},
+                           {label(QStringLiteral("Label2"), QStringLiteral("Nom :"), this), 0}, {name, 3}, {link, 5}}));
+    auto *forum = row({{label(QStringLiteral("Label3"), QStringLiteral("Lien Norvane"), this), 0}, {forumLink, 1}});
+    forum->addStretch(1);
+    layout->addLayout(forum);
+    rememberPlace(this, QStringLiteral("image"));
 
     reset();
 }
@@ -144,7 +153,6 @@ void ImageWindow::reset()
     link->clear();
     forumLink->clear();
     picture->clear();
-    picture->setGeometry(rectOf(picturePlace));
     keptNote->clear();
     refreshButton->setEnabled(false);
     m_link.clear();
@@ -242,7 +250,6 @@ bool ImageWindow::showKept(const pictures::KeptPicture &kept, const QString &fai
 void ImageWindow::showNotice(const QString &text)
 {
     picture->clear();
-    picture->setGeometry(rectOf(picturePlace));
     picture->setText(text);
 }
 
@@ -254,7 +261,6 @@ void ImageWindow::showPicture(const QImage &shrunk)
                              : shrunk;
     picture->clear();
     picture->setPixmap(QPixmap::fromImage(image));
-    picture->setGeometry(pixels(picturePlace.left), pixels(picturePlace.top), image.width(), image.height());
 }
 
 void ImageWindow::keyPressEvent(QKeyEvent *event)

@@ -8,6 +8,7 @@
 #include "image/imagewindow.h"
 #include "ui/tabcontrol.h"
 
+#include <QSettings>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -35,6 +36,8 @@ inline Listed listed(const Category &category, std::optional<QString> url,
 struct PictureProgram {
     explicit PictureProgram(const std::vector<Listed> &entries = {})
     {
+        // The window opens at its first size, whatever an earlier run left.
+        QSettings(QStringLiteral("Tabrix"), QStringLiteral("Tabrix")).remove(QStringLiteral("fenetres/image"));
         createEmptyCatalogue(dir.catalogue());
         for (const Listed &l : entries)
             insertEntries(dir.catalogue(), *l.category, {l.entry});
@@ -77,11 +80,14 @@ struct PictureProgram {
 inline bool hasPicture(const QLabel *label) { return !label->pixmap().isNull(); }
 
 // Whether the picture paints this colour (give or take the JPEG's losses)
-// at this point, as a fraction of its size.
+// at this point, as a fraction of its size; the picture is in the middle of
+// its box.
 inline bool paints(QLabel *picture, QColor colour, double x = 0.25, double y = 0.25)
 {
     const QImage shown = picture->grab().toImage();
-    const QColor at = shown.pixelColor(int(x * shown.width()), int(y * shown.height()));
+    const QSize size = picture->pixmap().size();
+    const QPoint corner((shown.width() - size.width()) / 2, (shown.height() - size.height()) / 2);
+    const QColor at = shown.pixelColor(corner + QPoint(int(x * size.width()), int(y * size.height())));
     return qAbs(at.red() - colour.red()) < 40 && qAbs(at.green() - colour.green()) < 40
            && qAbs(at.blue() - colour.blue()) < 40;
 }

@@ -26,6 +26,10 @@ public:
     // when the user has closed it.
     virtual void message(QWidget *parent, const QString &text, MessageIcon icon) = 0;
 
+    // A question with the buttons "Oui" and "Non" ("Non" by default); true
+    // when the user answered "Oui".
+    virtual bool ask(QWidget *parent, const QString &text) = 0;
+
     // Hands an http or https link to the system's default handler; any other
     // link opens nothing. True when a handler took it.
     virtual bool openLink(const QString &link);
@@ -39,6 +43,7 @@ public:
 class DesktopServices : public Services {
 public:
     void message(QWidget *parent, const QString &text, MessageIcon icon) override;
+    bool ask(QWidget *parent, const QString &text) override;
 };
 
 // Records messages instead of showing them. `onMessage`, when set, runs as
@@ -51,9 +56,14 @@ public:
     };
 
     void message(QWidget *parent, const QString &text, MessageIcon icon) override;
+    // Records the question and gives the first of `answers` ("Oui" when
+    // none is left).
+    bool ask(QWidget *parent, const QString &text) override;
 
     QList<Message> messages;
     std::function<void(const Message &)> onMessage;
+    QStringList questions;
+    QList<bool> answers;
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
     void clear() { messages.clear(); }

@@ -33,8 +33,9 @@ Status Catalogue::attachHistory(bool create)
                                       "Tabrix")
                            .arg(shown, *kind)};
     // The catalogue's connection may open files but not create them: a
-    // missing history is made, empty, on a connection of its own.
-    if (create) {
+    // missing history is made, empty, on a connection of its own, which
+    // also finishes one left half-made by an interrupted program.
+    if (!readOnly()) {
         sqlite3 *db = nullptr;
         int code = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                                    nullptr);

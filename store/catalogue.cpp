@@ -12,6 +12,8 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,6 +129,8 @@ Catalogue::~Catalogue()
 {
     m_statements.clear();
     sqlite3_close_v2(m_db);
+    if (m_inUse >= 0)
+        ::close(m_inUse);
 }
 
 Catalogue::Opened Catalogue::open(const QString &path)
@@ -224,6 +228,11 @@ Catalogue::Opened Catalogue::open(const QString &path)
                                           "avec :\n\ntabrix-admin check %3")
                                .arg(shown, category.word, shellWord(info.absoluteFilePath())));
     catalogue->m_identity = fileIdentity(path);
+    // A shared lock says that a Tabrix has the file open: a restore waits
+    // for every one to close it. SQLite's own locks are of another kind.
+    catalogue->m_inUse = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (catalogue->m_inUse >= 0)
+        ::flock(catalogue->m_inUse, LOCK_SH | LOCK_NB);
     if (Status attached = catalogue->attachHistory(false); !attached)
         return failure(Problem::Unreadable, attached.error() + QLatin1Char('.'));
     return catalogue;

@@ -132,6 +132,7 @@ private:
     QString m_path;
     FileIdentity m_identity;
     bool m_history = false;
+    int m_inUse = -1; // holds the shared lock of an open catalogue
     std::map<QString, sql::Statement> m_statements;
 };
 

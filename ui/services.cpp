@@ -44,7 +44,7 @@ void DesktopServices::message(QWidget *parent, const QString &text, MessageIcon 
     box.exec();
 }
 
-bool DesktopServices::ask(QWidget *parent, const QString &text)
+bool Services::ask(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setObjectName(QStringLiteral("question_box"));

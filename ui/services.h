@@ -28,7 +28,7 @@ public:
 
     // A question with the buttons "Oui" and "Non" ("Non" by default); true
     // when the user answered "Oui".
-    virtual bool ask(QWidget *parent, const QString &text) = 0;
+    virtual bool ask(QWidget *parent, const QString &text);
 
     // Hands an http or https link to the system's default handler; any other
     // link opens nothing. True when a handler took it.
@@ -43,7 +43,6 @@ public:
 class DesktopServices : public Services {
 public:
     void message(QWidget *parent, const QString &text, MessageIcon icon) override;
-    bool ask(QWidget *parent, const QString &text) override;
 };
 
 // Records messages instead of showing them. `onMessage`, when set, runs as

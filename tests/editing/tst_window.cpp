@@ -1,10 +1,11 @@
-// The buttons of the real main window: "Ajouter" and "MAJ" of every list's
-// tab act on that list only.
+// The buttons of the real main window, pressed with the mouse after typing
+// key by key: "Ajouter" and "MAJ" of every list's tab act on that list only.
 
 #include "listfixture.h"
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTest>
 
 using namespace tabrix;
@@ -39,17 +40,21 @@ private slots:
         const QString next = editing::threeDigitText(4 + list + 1);
         const int choices = tab.author->count();
 
-        tab.number->setText(next);
-        tab.name->setText(QStringLiteral("Ajouté"));
-        tab.setAuthorText(QStringLiteral("Ysolde"));
-        add->click();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        click(window->form().onglet->tabButton(category.tabIndex));
+        typeInto(tab.number, next);
+        typeInto(tab.name, QStringLiteral("Ajouté"));
+        typeInto(tab.author->lineEdit(), QStringLiteral("Ysolde"));
+        click(add);
         QCOMPARE(tab.grid->text(4 + list + 1, 0), next);
         QCOMPARE(tab.author->count(), choices); // the choices are refilled at the next start only
-        tab.grid->setCurrentCell(2, 0);
-        tab.number->setText(QStringLiteral("002"));
-        tab.name->setText(QStringLiteral("Corrigé"));
-        tab.setAuthorText(QStringLiteral("D'Arc"));
-        update->click();
+        QTest::mouseClick(tab.grid->viewport(), Qt::LeftButton, {},
+                          tab.grid->visualRect(tab.grid->model()->index(1, 0)).center()); // loads entry 002
+        typeInto(tab.number, QStringLiteral("002"));
+        typeInto(tab.name, QStringLiteral("Corrigé"));
+        typeInto(tab.author->lineEdit(), QStringLiteral("D'Arc"));
+        click(update);
         QVERIFY2(services.messages.isEmpty(), qPrintable(services.lastText()));
         QCOMPARE(tab.grid->text(2, 1), QStringLiteral("Corrigé"));
         window.reset();

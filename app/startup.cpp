@@ -2,6 +2,7 @@
 
 #include "app/welcome.h"
 #include "ui/windowplace.h"
+#include "store/copies.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +15,11 @@ Result<std::unique_ptr<MainWindow>> startUp(const QString &programDir, Services 
     Catalogue::Opened opened = Catalogue::open(path);
     if (auto *failed = std::get_if<Catalogue::OpenFailure>(&opened))
         return Failure{failed->message};
+
+    // The day's copy; without it, start-up goes on after one message.
+    Catalogue &catalogue = *std::get<std::unique_ptr<Catalogue>>(opened);
+    if (Status copied = writeDailyCopy(catalogue); !copied)
+        services.message(nullptr, copied.error(), MessageIcon::Exclamation);
 
     auto window = std::make_unique<MainWindow>(std::move(std::get<std::unique_ptr<Catalogue>>(opened)), services,
                                                programDir);

@@ -18,6 +18,10 @@ void attach(MainForm &form, Context &context)
         QObject::connect(tab->updateButton, &QPushButton::clicked, tab, [tab, &context] {
             updateEntry(*context.catalogue, *tab, *context.services);
         });
+        QObject::connect(tab->undoButton, &QPushButton::clicked, tab, [tab, &context] {
+            undoLast(*context.catalogue, *tab, *context.services);
+        });
+        refreshUndo(*context.catalogue, *tab);
     }
 }
 

@@ -121,13 +121,60 @@ std::optional<QString> updateRefusal(const Typed &typed, const CategoryTab &tab)
 
 void writeGridRow(Grid &grid, int row, const Typed &typed)
 {
-    grid.setColumnAlignment(numberColumn, numberAlignment);
-    grid.setText(row, numberColumn, typed.number);
-    grid.setText(row, nameColumn, typed.name);
-    grid.setText(row, authorColumn, typed.author);
+    editing::writeGridRow(grid, row, typed.number, typed.name, typed.author);
+}
+
+QString shownLink(const std::optional<QString> &link)
+{
+    return link ? QStringLiteral("« %1 »").arg(*link) : QStringLiteral("aucun");
+}
+
+QString described(const QString &number, const QString &name, const QString &author)
+{
+    return QStringLiteral("n° %1 « %2 » (auteur : %3)").arg(number, name, author);
+}
+
+enum class Answer { Yes, No, Unknown };
+
+// A MAJ that would rewrite another entry than the one loaded from the grid
+// (the current row's) asks first; a MAJ of the loaded entry asks nothing.
+Answer confirmOverwrite(Catalogue &catalogue, const CategoryTab &tab, const Typed &typed, Services &services)
+{
+    const Grid &grid = *tab.grid;
+    const QString loaded = grid.row() > 0 ? grid.text(grid.row(), numberColumn) : QString();
+    if (typed.number == loaded)
+        return Answer::Yes;
+    const Result<std::optional<Entry>> existing = catalogue.find(tab.category(), typed.number);
+    if (!existing)
+        return Answer::Yes; // the write reports the failure
+    if (!existing->has_value())
+        return Answer::Unknown;
+    const Entry &old = **existing;
+    const QString loadedText = loaded.isEmpty()
+                                   ? QStringLiteral("aucune entrée n'est chargée")
+                                   : QStringLiteral("l'entrée chargée est le ") +
+                                         described(loaded, grid.text(grid.row(), nameColumn),
+                                                   grid.text(grid.row(), authorColumn));
+    const QString question =
+        QStringLiteral("« MAJ » va remplacer une autre entrée que celle chargée (%1).\n\n"
+                       "Entrée remplacée : %2, lien image %3, lien Norvane %4.\n"
+                       "Nouvelles valeurs : %5, lien image %6, lien Norvane %7.\n\n"
+                       "Remplacer l'entrée n° %8 ?")
+            .arg(loadedText, described(old.ref, old.name, old.author), shownLink(old.url), shownLink(old.link),
+                 described(typed.number, typed.name, typed.author), shownLink(orNotAvailable(typed.url)),
+                 shownLink(orNotAvailable(typed.link)), typed.number);
+    return services.ask(tab.window(), question) ? Answer::Yes : Answer::No;
 }
 
 } // namespace
+
+void writeGridRow(Grid &grid, int row, const QString &number, const QString &name, const QString &author)
+{
+    grid.setColumnAlignment(numberColumn, numberAlignment);
+    grid.setText(row, numberColumn, number);
+    grid.setText(row, nameColumn, name);
+    grid.setText(row, authorColumn, author);
+}
 
 int rowShowing(const Grid &grid, const QString &number)
 {
@@ -186,6 +233,7 @@ Outcome addEntry(Catalogue &catalogue, CategoryTab &tab, Services &services)
     writeGridRow(grid, row, typed);
     grid.setTopRow(row);
     tab.clearFields();
+    refreshUndo(catalogue, tab);
     return Outcome::Saved;
 }
 
@@ -201,6 +249,15 @@ Outcome updateEntry(Catalogue &catalogue, CategoryTab &tab, Services &services)
     }
 
     const QString unknown = QStringLiteral("N° %1 inconnu.").arg(typed.number);
+    switch (confirmOverwrite(catalogue, tab, typed, services)) {
+    case Answer::No:
+        return Outcome::Refused;
+    case Answer::Unknown:
+        services.message(parent, unknown, MessageIcon::Exclamation);
+        return Outcome::Refused;
+    case Answer::Yes:
+        break;
+    }
     Result<bool> written = false;
     {
         BusyCursor busy;
@@ -224,6 +281,7 @@ Outcome updateEntry(Catalogue &catalogue, CategoryTab &tab, Services &services)
     if (const int row = rowShowing(grid, typed.number); row > 0)
         writeGridRow(grid, row, typed);
     tab.clearFields();
+    refreshUndo(catalogue, tab);
     return Outcome::Saved;
 }
 

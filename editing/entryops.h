@@ -23,10 +23,21 @@ enum class Outcome {
 // author) and only then shows it as the grid's new last row.
 Outcome addEntry(Catalogue &catalogue, CategoryTab &tab, Services &services);
 
-// "MAJ": checks the edit fields, rewrites the entry with the typed number
+// "MAJ": checks the edit fields, asks before rewriting another entry than
+// the loaded one (the grid's current row), rewrites the entry with the typed number
 // and only then writes number, name and author into the grid row that
 // shows that number.
 Outcome updateEntry(Catalogue &catalogue, CategoryTab &tab, Services &services);
+
+// "Annuler": after a question naming it, undoes the list's last change not
+// undone yet, and shows the result in the grid.
+Outcome undoLast(Catalogue &catalogue, CategoryTab &tab, Services &services);
+
+// "Annuler" is enabled while the list has a change to undo.
+void refreshUndo(Catalogue &catalogue, CategoryTab &tab);
+
+// Writes number, name and author into a grid row.
+void writeGridRow(Grid &grid, int row, const QString &number, const QString &name, const QString &author);
 
 // The grid row that shows `number` in its number column: the current row
 // when it does, else the first such row; 0 when no row shows it.

@@ -2,6 +2,7 @@
 
 #include "store/filekind.h"
 #include "store/french.h"
+#include "store/history.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,8 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,6 +129,8 @@ Catalogue::~Catalogue()
 {
     m_statements.clear();
     sqlite3_close_v2(m_db);
+    if (m_inUse >= 0)
+        ::close(m_inUse);
 }
 
 Catalogue::Opened Catalogue::open(const QString &path)
@@ -223,6 +228,13 @@ Catalogue::Opened Catalogue::open(const QString &path)
                                           "avec :\n\ntabrix-admin check %3")
                                .arg(shown, category.word, shellWord(info.absoluteFilePath())));
     catalogue->m_identity = fileIdentity(path);
+    // A shared lock says that a Tabrix has the file open: a restore waits
+    // for every one to close it. SQLite's own locks are of another kind.
+    catalogue->m_inUse = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (catalogue->m_inUse >= 0)
+        ::flock(catalogue->m_inUse, LOCK_SH | LOCK_NB);
+    if (Status attached = catalogue->attachHistory(false); !attached)
+        return failure(Problem::Unreadable, attached.error() + QLatin1Char('.'));
     return catalogue;
 }
 
@@ -372,6 +384,10 @@ Status Catalogue::insertEntry(const Category &category, const Entry &entry)
 
 Status Catalogue::beginChange(const Category &category, int shown)
 {
+    // A catalogue made before the history gains it with its first change.
+    if (!readOnly())
+        if (Status attached = attachHistory(true); !attached)
+            return attached;
     if (Status begun = execute(QStringLiteral("BEGIN IMMEDIATE")); !begun)
         return begun;
     QString cause;
@@ -420,6 +436,7 @@ Result<bool> Catalogue::append(const Category &category, const Entry &entry, int
         execute(QStringLiteral("ROLLBACK"));
         return false;
     }
+    std::optional<QString> addedAuthor;
     if (category.recordsAuthor) {
         const Result<bool> known = knowsAuthor(entry.author);
         if (!known)
@@ -430,10 +447,13 @@ Result<bool> Catalogue::append(const Category &category, const Entry &entry, int
             const int code = insert.run();
             if (code != SQLITE_DONE)
                 return abandon(sql::describe(code));
+            addedAuthor = entry.author;
         }
     }
     if (Status inserted = insertEntry(category, entry); !inserted)
         return abandon(inserted.error());
+    if (Status recorded = record(category, std::nullopt, entry, addedAuthor); !recorded)
+        return abandon(recorded.error());
     if (Status committed = endChange(); !committed)
         return Failure{QStringLiteral("%1 : %2.").arg(what, committed.error())};
     return true;
@@ -444,6 +464,13 @@ Result<bool> Catalogue::rewrite(const Category &category, const QString &ref, co
     const QString what = QStringLiteral("L'entrée n° %1 n'a pas été modifiée").arg(ref);
     if (Status begun = beginChange(category, shown); !begun)
         return Failure{QStringLiteral("%1 : %2.").arg(what, begun.error())};
+    const Result<std::optional<Entry>> before = find(category, ref);
+    if (!before || !before->has_value()) {
+        execute(QStringLiteral("ROLLBACK"));
+        if (!before)
+            return Failure{QStringLiteral("%1 : la liste %2 n'a pas pu être lue.").arg(what, category.word)};
+        return false;
+    }
     sql::Statement &update = statement(
         QStringLiteral("UPDATE %1 SET ref = ?2, %2 = ?3, auteur = ?4, url = ?5, lien = ?6 "
                        "WHERE rowid = (SELECT rowid FROM %1 WHERE ref = ?1 LIMIT 1)")
@@ -459,10 +486,13 @@ Result<bool> Catalogue::rewrite(const Category &category, const QString &ref, co
         execute(QStringLiteral("ROLLBACK"));
         return Failure{QStringLiteral("%1 : %2.").arg(what, sql::describe(code))};
     }
-    const bool found = sqlite3_changes(m_db) > 0;
+    if (Status recorded = record(category, **before, entry, std::nullopt); !recorded) {
+        execute(QStringLiteral("ROLLBACK"));
+        return Failure{QStringLiteral("%1 : %2.").arg(what, recorded.error())};
+    }
     if (Status committed = endChange(); !committed)
         return Failure{QStringLiteral("%1 : %2.").arg(what, committed.error())};
-    return found;
+    return true;
 }
 
 } // namespace tabrix

@@ -18,6 +18,8 @@ namespace tabrix {
 
 // What a category grid shows of an entry. A field with no value reads as
 // an empty text.
+struct Change;
+
 struct GridRow {
     QString ref;
     QString name;
@@ -32,6 +34,7 @@ struct Entry {
     QString author;
     std::optional<QString> url;
     std::optional<QString> link;
+    bool operator==(const Entry &) const = default;
 };
 
 enum class SortColumn { Number = 0, Name = 1, Author = 2 };
@@ -90,6 +93,15 @@ public:
     // entry has that number (nothing is written then).
     Result<bool> rewrite(const Category &category, const QString &ref, const Entry &entry, int shown);
 
+    // The last change of the list not undone yet, if any.
+    Result<std::optional<Change>> lastChange(const Category &category);
+    // Undoes the list's last change not undone yet, whose id is `id`: an
+    // update gets its previous values back exactly, an add (always the
+    // list's last entry) is removed with the author it recorded. Refused,
+    // with nothing written, when the entry no longer holds what the change
+    // wrote, or as for a change (see above).
+    Status undo(const Category &category, qint64 id, int shown);
+
     // A prepared statement kept for the life of the catalogue.
     sql::Statement &statement(const QString &query);
     // A French message for the last failure on this connection.
@@ -104,6 +116,13 @@ private:
 
     Catalogue(sqlite3 *db, QString path);
     Status beginChange(const Category &category, int shown);
+    // Attaches the history beside the catalogue; creates it first when
+    // `create` (before the first change), else only when it exists.
+    Status attachHistory(bool create);
+    Status record(const Category &category, const std::optional<Entry> &before, const Entry &after,
+                  const std::optional<QString> &addedAuthor);
+    Status undoAdd(const Category &category, const Change &change);
+    Status undoUpdate(const Category &category, const Change &change);
     Status endChange();
     static OpenFailure unreadable(sqlite3 *db, const QString &shown, int code);
     Status execute(const QString &query);
@@ -112,6 +131,8 @@ private:
     sqlite3 *m_db = nullptr;
     QString m_path;
     FileIdentity m_identity;
+    bool m_history = false;
+    int m_inUse = -1; // holds the shared lock of an open catalogue
     std::map<QString, sql::Statement> m_statements;
 };
 

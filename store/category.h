@@ -34,6 +34,7 @@ struct Category {
     QString linkBox() const { return QStringLiteral("url_") + table + QStringLiteral("_nrv"); }
     QString addButton() const { return QStringLiteral("bt_add_") + table; }
     QString updateButton() const { return QStringLiteral("bt_maj_") + table; }
+    QString undoButton() const { return QStringLiteral("bt_annuler_") + table; }
     QString showCheck() const { return QStringLiteral("chk_img_") + table; }
     QString forumOption() const { return QStringLiteral("nrv_") + table; }
     QString webOption() const { return QStringLiteral("web_") + table; }

@@ -58,6 +58,9 @@ CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(pa
 
     addButton = button(category.addButton(), QStringLiteral("&Ajouter"), this);
     updateButton = button(category.updateButton(), QStringLiteral("&MAJ"), this);
+    undoButton = button(category.undoButton(), QStringLiteral("Ann&uler"), this);
+    undoButton->setShortcut(QKeySequence::Undo); // active on the shown tab only
+    undoButton->setEnabled(false);
     topButton = button(category.topButton, QStringLiteral("&<<"), this);
     bottomButton = button(category.bottomButton, QStringLiteral("&>>"), this);
     topButton->setToolTip(QStringLiteral("Début de la liste"));
@@ -105,13 +108,14 @@ CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(pa
     auto *side = new QVBoxLayout;
     side->addLayout(fields);
     side->addLayout(editButtons);
+    side->addWidget(undoButton);
     side->addLayout(scrollButtons);
     side->addWidget(frame);
     side->addStretch(1);
 
     // Tab goes through the page in reading order.
     const QList<QWidget *> order = {grid, number, name, author, url, link, addButton, updateButton,
-                                    topButton, bottomButton, showCheck, windowOption, webOption, forumOption};
+                                    undoButton, topButton, bottomButton, showCheck, windowOption, webOption, forumOption};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 

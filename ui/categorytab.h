@@ -32,6 +32,7 @@ public:
     QLineEdit *link;
     QPushButton *addButton;
     QPushButton *updateButton;
+    QPushButton *undoButton; // "Annuler", Ctrl+Z
     QPushButton *topButton;    // "<<"
     QPushButton *bottomButton; // ">>"
     QGroupBox *frame;

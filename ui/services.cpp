@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QProcess>
 #include <QTimer>
 
@@ -52,6 +53,22 @@ void DesktopServices::waitMessage(QWidget *parent, const QString &text, const st
     });
     poll.start(100);
     box.exec();
+}
+
+bool Services::ask(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("question_box"));
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Oui"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Non"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool RecordingServices::ask(QWidget *, const QString &text)
+{
+    questions.append(text);
+    return answers.isEmpty() || answers.takeFirst();
 }
 
 void RecordingServices::message(QWidget *, const QString &text, MessageIcon icon)

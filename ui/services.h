@@ -33,6 +33,10 @@ public:
     // first. Returns when it is closed.
     virtual void waitMessage(QWidget *parent, const QString &text, const std::function<bool()> &ended);
 
+    // A question with the buttons "Oui" and "Non" ("Non" by default); true
+    // when the user answered "Oui".
+    virtual bool ask(QWidget *parent, const QString &text);
+
     // Hands an http or https link to the system's default handler; any other
     // link opens nothing. True when a handler took it.
     virtual bool openLink(const QString &link);
@@ -61,9 +65,14 @@ public:
     };
 
     void message(QWidget *parent, const QString &text, MessageIcon icon) override;
+    // Records the question and gives the first of `answers` ("Oui" when
+    // none is left).
+    bool ask(QWidget *parent, const QString &text) override;
 
     QList<Message> messages;
     std::function<void(const Message &)> onMessage;
+    QStringList questions;
+    QList<bool> answers;
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
     void clear() { messages.clear(); }

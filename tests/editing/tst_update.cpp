@@ -25,12 +25,13 @@ struct UpdateCase {
     QString extra;
     bool late;
     QString locale;
+    bool answer = true; // to the question before rewriting another entry than the current row's
 };
 
 void row(const char *tag, const Fields &typed, const QString &message, int gridRow, int list = 0, int current = 5,
-         int shown = 0, const char *extra = "", bool late = false, const char *locale = "")
+         int shown = 0, const char *extra = "", bool late = false, const char *locale = "", bool answer = true)
 {
-    QTest::newRow(tag) << UpdateCase{typed, message, gridRow, list, current, shown, extra, late, locale};
+    QTest::newRow(tag) << UpdateCase{typed, message, gridRow, list, current, shown, extra, late, locale, answer};
 }
 
 } // namespace
@@ -51,7 +52,9 @@ private slots:
         const QString noName = QStringLiteral("Nom non renseigné.");
 
         row("the clicked entry", {"005", "Nouveau nom", "Adèle", img, forum}, none, 5);
+        // Another entry than the loaded one: asked first; "Non" changes nothing.
         row("another number's entry", {"012", "Autre", "Bruno", img, forum}, none, 12);
+        row("another number's entry, Non", {"012", "Autre", "Bruno", img, forum}, "", 0, 0, 5, 0, "", false, "", false);
         row("apostrophe accepted", {"003", "Lieu", "O'Brien", img, forum}, none, 3, 1, 3);
         row("cleared links", {"004", "Nom", "Zoé", "", ""}, none, 4, 2, 4);
         row("accents and quotes", {"002", "L'Île « été »;", "D'Artagnan Œ", "https://i.fr/île.jpg", "\";DROP TABLE t;--"},
@@ -94,11 +97,29 @@ private slots:
             QCOMPARE(f.tab->grid->text(c.gridRow, 0), typed.number); // the row this case means
         Snapshot expected = f.snapshot();
         f.type(typed);
+        f.services.answers = {c.answer};
+        const QString loaded = f.tab->grid->text(c.current, 0);
 
         const Outcome outcome = f.update();
 
         QCOMPARE(f.tab->grid->row(), c.current);
-        if (c.message.isEmpty()) {
+        // The question comes after the checks, for an existing entry not loaded.
+        const bool asked = typed.number != loaded && (c.message.isEmpty() || c.late) && c.gridRow >= 0;
+        QCOMPARE(f.services.questions.size(), asked ? 1 : 0);
+        if (asked && !c.late) {
+            const QString question = f.services.questions.first();
+            const auto old = std::find_if(expected.table.begin(), expected.table.end(),
+                                          [&](const QStringList &r) { return r[0] == typed.number; });
+            for (const QString &part : {"Entrée remplacée : n° " + typed.number + " « " + old->value(1),
+                                        "Nouvelles valeurs : n° " + typed.number + " « " + typed.name + " »",
+                                        "l'entrée chargée est le n° " + loaded})
+                QVERIFY2(question.contains(part), qPrintable(question));
+        }
+        if (!c.answer) {
+            QCOMPARE(outcome, Outcome::Refused);
+            QVERIFY(f.services.messages.isEmpty());
+            QCOMPARE(f.fields(), typed);
+        } else if (c.message.isEmpty()) {
             QCOMPARE(outcome, Outcome::Saved);
             QVERIFY2(f.services.messages.isEmpty(), qPrintable(f.services.lastText()));
             QCOMPARE(f.fields(), Fields{});

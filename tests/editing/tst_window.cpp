@@ -1,5 +1,5 @@
-// The buttons of the real main window: "Ajouter" and "MAJ" of every list's
-// tab act on that list only.
+// The buttons of the real main window, pressed with the mouse after typing
+// key by key: "Ajouter" and "MAJ" of every list's tab act on that list only.
 
 #include "listfixture.h"
 
@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTest>
 
 using namespace tabrix;

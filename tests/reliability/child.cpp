@@ -3,7 +3,9 @@
 //
 //   add CATALOGUE TABLE       fills the list's tab ("ready"), then presses
 //                             "Ajouter" with the next number until the list
-//                             is full, writing "saved NNN" after each success
+//                             is full, writing "saved NNN" after each success;
+//                             every third add is undone ("undone NNN") and
+//                             made again
 //   hold CATALOGUE MS         holds the whole file (BEGIN EXCLUSIVE, "held")
 //                             for MS milliseconds, or until its input closes
 //   interrupt CATALOGUE       rewrites every name in one transaction that
@@ -51,6 +53,7 @@ int addAll(const QString &path, const Category &category)
     tab.fillGrid(catalogue.rows(category).value());
     RecordingServices services;
     say(QStringLiteral("ready"));
+    int undone = 0;
     for (int number = tab.grid->rows(); number <= test::lastCrashNumber; number = tab.grid->rows()) {
         const QStringList typed = test::crashEntry(category, number);
         tab.number->setText(typed[0]);
@@ -59,6 +62,12 @@ int addAll(const QString &path, const Category &category)
         if (editing::addEntry(catalogue, tab, services) != editing::Outcome::Saved)
             return say(services.lastText(), 2);
         say(QStringLiteral("saved ") + typed[0]);
+        if (number % 3 != 0 || undone == number)
+            continue;
+        if (editing::undoLast(catalogue, tab, services) != editing::Outcome::Saved)
+            return say(services.lastText(), 2);
+        undone = number;
+        say(QStringLiteral("undone ") + typed[0]);
     }
     return 0;
 }

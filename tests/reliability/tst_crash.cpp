@@ -1,15 +1,18 @@
-// Killed in the middle of adding: a child process presses "Ajouter" again
-// and again and is killed with SIGKILL at moments drawn from a seeded
-// generator (TABRIX_CRASH_SEED=<number> replays another set). After every
-// kill the catalogue opens, passes SQLite's integrity check, holds every
-// entry whose add had returned success, is numbered 1 … N without a gap,
-// and holds no half-written entry or author.
+// Killed in the middle of adding or undoing: a child process presses
+// "Ajouter" again and again, undoing every third add, and is killed with
+// SIGKILL at moments drawn from a seeded generator (TABRIX_CRASH_SEED=<number>
+// replays another set). After every kill the catalogue opens, passes
+// SQLite's integrity check, holds every entry whose add had returned success
+// and not one whose undo had, is numbered 1 … N without a gap, holds no
+// half-written entry or author, and its history records exactly the adds
+// it holds as not undone.
 
 #include "childprocess.h"
 #include "crashentries.h"
 
 #include "support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
@@ -24,28 +27,34 @@ using namespace tabrix::test;
 
 namespace {
 
-// Checks the file after a kill; `counts` holds each list's size.
-void verify(const QString &path, const Category &killed, int reported, std::array<int, 4> &counts)
+// Checks the file after a kill; `counts` holds each list's size, the killed
+// list's between `least` and `most`.
+void verify(const QString &path, const Category &killed, int least, int most, std::array<int, 4> &counts)
 {
     Catalogue::Opened opened = Catalogue::open(path);
     if (auto *failure = std::get_if<Catalogue::OpenFailure>(&opened))
         QFAIL(qPrintable(failure->message));
-    sql::Statement &check = std::get<std::unique_ptr<Catalogue>>(opened)->statement("PRAGMA integrity_check");
-    QVERIFY(check.next());
-    QCOMPARE(check.text(0), QStringLiteral("ok"));
+    Catalogue &catalogue = *std::get<std::unique_ptr<Catalogue>>(opened);
+    for (const char *schema : {"main", "historique"}) {
+        sql::Statement &check = catalogue.statement(QStringLiteral("PRAGMA %1.integrity_check").arg(schema));
+        QVERIFY(check.next());
+        QCOMPARE(check.text(0), QStringLiteral("ok"));
+    }
 
     for (const Category &category : categories()) {
         const std::vector<QStringList> rows = tableRows(path, category.table);
         int &known = counts[std::size_t(category.id)];
-        // Every reported add is there, and at most the one under way.
-        const int least = &category == &killed ? std::max(known, reported) : known;
-        const int most = &category == &killed ? least + 1 : least;
-        QVERIFY2(int(rows.size()) >= least && int(rows.size()) <= most,
-                 qPrintable(QStringLiteral("%1: %2 entries, %3 reported").arg(category.table).arg(rows.size())
-                                .arg(least)));
+        const bool wasKilled = &category == &killed;
+        QVERIFY2(int(rows.size()) >= (wasKilled ? least : known) && int(rows.size()) <= (wasKilled ? most : known),
+                 qPrintable(QStringLiteral("%1: %2 entries, %3 known").arg(category.table).arg(rows.size()).arg(known)));
         known = int(rows.size());
         for (int n = 1; n <= known; ++n)
             QCOMPARE(rows[std::size_t(n - 1)], crashEntry(category, n));
+        sql::Statement &recorded = catalogue.statement(QStringLiteral(
+            "SELECT count(*) FROM historique.modifications WHERE list = ?1 AND kind = 'ajout' AND undone = 0"));
+        recorded.bind(1, category.table);
+        QVERIFY(recorded.next() || known == 0);
+        QCOMPARE(known == 0 ? 0 : int(recorded.integer(0)), known);
     }
     // Each Zarpo entry brought its own author: no more, no fewer.
     const std::vector<QStringList> authors = tableRows(path, QStringLiteral("auteurs"));
@@ -73,7 +82,9 @@ private slots:
         for (int kill = 0; kill < 60; ++kill) {
             // A fresh catalogue before a list comes near its last number.
             if (kill == 0 || *std::max_element(counts.begin(), counts.end()) > lastCrashNumber - 60) {
-                QFile::remove(path);
+                // The history, journals and all.
+                for (const QString &name : QDir(dir.path()).entryList(QDir::Files))
+                    QFile::remove(dir.file(name));
                 createEmptyCatalogue(path);
                 counts = {};
             }
@@ -91,15 +102,22 @@ private slots:
             ::usleep(useconds_t(delayUs));
             child.stop();
 
-            int reported = 0;
+            // Before any report the child adds; after "saved N" it adds or
+            // undoes; after "undone N" it adds N again.
+            const int known = counts[std::size_t(category.id)];
+            int least = known, most = known + 1;
             for (const QString &line : child.lines()) {
-                QVERIFY2(line == QLatin1String("ready") || line.startsWith(QLatin1String("saved ")), qPrintable(line));
-                if (line != QLatin1String("ready")) {
-                    reported = line.mid(6).toInt();
-                    ++saved;
-                }
+                const bool add = line.startsWith(QLatin1String("saved "));
+                QVERIFY2(line == QLatin1String("ready") || add || line.startsWith(QLatin1String("undone ")),
+                         qPrintable(line));
+                if (line == QLatin1String("ready"))
+                    continue;
+                const int n = line.mid(line.indexOf(u' ') + 1).toInt();
+                least = n - 1;
+                most = add ? n + 1 : n;
+                saved += add;
             }
-            verify(path, category, reported, counts);
+            verify(path, category, least, most, counts);
             if (QTest::currentTestFailed()) {
                 qWarning("kill %d of seed %u: %s after %d us", kill, seed, qPrintable(category.table), delayUs);
                 return;

@@ -17,7 +17,7 @@ inline QStringList crashEntry(const Category &category, int number)
     const QString ref = editing::threeDigitText(number);
     const QString name = QStringLiteral("Entrée %1 « %2 » ; l'été").arg(ref, category.tabCaption);
     return {ref, name + QString(number % 5 * 700, u'é'),
-            category.recordsAuthor ? QStringLiteral("Auteur ") + ref : QStringLiteral("Zoé"), notAvailable(),
+            category.id == 0 ? QStringLiteral("Auteur ") + ref : QStringLiteral("Zoé"), notAvailable(),
             notAvailable()};
 }
 

@@ -3,6 +3,7 @@
 // is written under a temporary name beside its destination, checked, then
 // renamed; an existing file is never replaced.
 
+#include "tools/admin/backup.h"
 #include "tools/admin/catalogfile.h"
 #include "tools/admin/command.h"
 
@@ -53,6 +54,8 @@ Status checkCopy(sqlite3 *copy)
     return success();
 }
 
+} // namespace
+
 Status backUp(const QString &path, const QString &copyPath)
 {
     const auto failed = [&](const QString &why) {
@@ -81,6 +84,8 @@ Status backUp(const QString &path, const QString &copyPath)
         return finished;
     return copy.publish();
 }
+
+namespace {
 
 [[maybe_unused]] const bool backupRegistered = registerCommand(
     {"backup", "FICHIER COPIE",

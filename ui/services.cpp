@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 
 namespace tabrix {
 
@@ -41,6 +42,24 @@ void DesktopServices::message(QWidget *parent, const QString &text, MessageIcon 
     QMessageBox box(boxIcon, applicationTitle(), text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("message_box"));
     box.exec();
+}
+
+bool DesktopServices::ask(QWidget *parent, const QString &text, const QString &accept, const QString &decline)
+{
+    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::NoButton, parent);
+    box.setObjectName(QStringLiteral("question_box"));
+    QPushButton *yes = box.addButton(accept, QMessageBox::AcceptRole);
+    QPushButton *no = box.addButton(decline, QMessageBox::RejectRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+bool RecordingServices::ask(QWidget *, const QString &text, const QString &, const QString &)
+{
+    questions.append(text);
+    return answer;
 }
 
 void RecordingServices::message(QWidget *, const QString &text, MessageIcon icon)

@@ -26,6 +26,10 @@ public:
     // when the user has closed it.
     virtual void message(QWidget *parent, const QString &text, MessageIcon icon) = 0;
 
+    // A question with two answers, titled like the messages; true when the
+    // user chose `accept`, false for `decline` or when the box was closed.
+    virtual bool ask(QWidget *parent, const QString &text, const QString &accept, const QString &decline) = 0;
+
     // Hands an http or https link to the system's default handler; any other
     // link opens nothing. True when a handler took it.
     virtual bool openLink(const QString &link);
@@ -39,6 +43,7 @@ public:
 class DesktopServices : public Services {
 public:
     void message(QWidget *parent, const QString &text, MessageIcon icon) override;
+    bool ask(QWidget *parent, const QString &text, const QString &accept, const QString &decline) override;
 };
 
 // Records messages instead of showing them. `onMessage`, when set, runs as
@@ -51,9 +56,14 @@ public:
     };
 
     void message(QWidget *parent, const QString &text, MessageIcon icon) override;
+    // Records the question and gives `answer` (the accepting one unless a
+    // test says otherwise).
+    bool ask(QWidget *parent, const QString &text, const QString &accept, const QString &decline) override;
 
     QList<Message> messages;
     std::function<void(const Message &)> onMessage;
+    QStringList questions;
+    bool answer = true;
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
     void clear() { messages.clear(); }

@@ -2,11 +2,13 @@
 // changed or lost behind their back, a new author is known at once, the
 // keyboard finds its field and a sorted list stays sorted.
 #include "browse/browsetest.h"
+#include "image/imagewindow.h"
 #include "support/programfixture.h"
 #include "tools/admincommand.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QToolTip>
@@ -207,6 +209,36 @@ private slots:
         click(tab.addButton);
         QVERIFY2(r.services.messages.isEmpty(), qPrintable(r.services.lastText()));
         QCOMPARE(r.window->focusWidget(), tab.number);
+    }
+
+    // Under a window manager (see underwm.sh): the main window hidden while a
+    // picture is shown comes back where the user put it, at its size.
+    void mainWindowComesBackWhereItWas()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server with a window manager (tests/app/underwm.sh)");
+        Running r(zarpo(), {entry("001", "Nom", "Zoé", "http://127.0.0.1:9/image.jpg")});
+        QVERIFY(r.ok);
+        MainWindow &window = *r.window;
+        // Moved and sized by the user, through the window manager.
+        const QString id = QString::number(window.winId());
+        QCOMPARE(QProcess::execute("xdotool", {"windowsize", id, "760", "600"}), 0);
+        QCOMPARE(QProcess::execute("xdotool", {"windowmove", id, "310", "170"}), 0);
+        const QRect placed(QPoint(310, 170), QSize(760, 600));
+        QTRY_COMPARE(window.geometry(), placed);
+
+        QCheckBox *show = r.tab(zarpo()).showCheck;
+        QTest::mouseClick(show, Qt::LeftButton, Qt::NoModifier, QPoint(6, show->height() / 2));
+        QVERIFY(show->isChecked());
+        clickCell(*r.tab(zarpo()).grid, 1, 1);
+        image::ImageWindow *picture = image::existingImageWindow(&window);
+        QVERIFY(picture && picture->isVisible());
+        QTRY_VERIFY(!window.isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(picture));
+        picture->close();
+
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(window.geometry(), placed);
     }
 
     void sortedListStaysSorted_data()

@@ -9,9 +9,8 @@ namespace tabrix::test {
 
 constexpr int lastCrashNumber = 999; // a list's last number
 
-// Names of varying length (some span several pages of the file); on the
-// list that records authors, a new author each time, so that each add
-// writes two tables.
+// Names of varying length (some span several pages of the file); on Zarpo
+// a new author each time, so that each add there writes two tables.
 inline QStringList crashEntry(const Category &category, int number)
 {
     const QString ref = editing::threeDigitText(number);

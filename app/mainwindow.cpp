@@ -1,13 +1,16 @@
 #include "app/mainwindow.h"
 
+#include "app/keeper.h"
 #include "browse/browse.h"
 #include "check/check.h"
 #include "editing/editing.h"
 #include "search/search.h"
 #include "store/authors.h"
+#include "ui/pendingedits.h"
 #include "ui/wheelguard.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -182,7 +185,17 @@ Status MainWindow::load()
     browse::attach(m_form, m_context);
     search::attach(m_form, m_context);
     check::attach(m_form, m_context);
+    keeper::attach(m_form, m_context);
     return success();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!mayDropEdits(m_form, *m_context.services)) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 } // namespace tabrix

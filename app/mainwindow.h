@@ -27,6 +27,10 @@ public:
     Context &context() { return m_context; }
     Catalogue &catalogue() { return *m_catalogue; }
 
+protected:
+    // Asks first when a list holds typed text that would be lost.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     QWidget *buildSearchPage();
     QWidget *buildStatsPage();

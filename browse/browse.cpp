@@ -6,10 +6,13 @@
 #include "image/image.h"
 #include "store/catalogue.h"
 #include "ui/mainform.h"
+#include "ui/pendingedits.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCursor>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -59,6 +62,26 @@ void sortGrid(MainForm &form, Context &context, const Category &category, int co
     } else {
         grid.setCurrentCell(0, grid.col()); // no entry is current any more
     }
+    grid.horizontalHeader()->setSortIndicatorShown(true);
+    grid.horizontalHeader()->setSortIndicator(column, Qt::AscendingOrder);
+}
+
+int sortedColumn(const CategoryTab &tab)
+{
+    const QHeaderView *header = tab.grid->horizontalHeader();
+    return header->isSortIndicatorShown() ? header->sortIndicatorSection() : 0;
+}
+
+void placeEntry(MainForm &form, Context &context, const Category &category, const QString &number)
+{
+    CategoryTab &tab = form.tab(category);
+    Grid &grid = *tab.grid;
+    if (const int column = sortedColumn(tab); column != 0)
+        sortGrid(form, context, category, column);
+    if (const int row = grid.rowShowing(0, number); row > 0) {
+        grid.setCurrentCell(row, 0);
+        grid.scrollTo(grid.model()->index(row - 1, 0));
+    }
 }
 
 void loadEntry(MainForm &form, Context &context, const Category &category, int row)
@@ -80,6 +103,9 @@ void loadEntry(MainForm &form, Context &context, const Category &category, int r
     tab.url->clear();
     tab.link->clear();
     tab.grid->setLoadedRow(row);
+    // A long text shows its beginning.
+    for (QLineEdit *box : {tab.number, tab.name, tab.author->lineEdit()})
+        box->setCursorPosition(0);
 
     Result<std::optional<Entry>> found = context.catalogue->find(category, ref);
     if (!found) {
@@ -91,6 +117,8 @@ void loadEntry(MainForm &form, Context &context, const Category &category, int r
     const Entry &entry = **found;
     tab.url->setText(entry.url.value_or(QString()));
     tab.link->setText(entry.link.value_or(QString()));
+    tab.url->setCursorPosition(0);
+    tab.link->setCursorPosition(0);
 
     if (!tab.showCheck->isChecked())
         return;
@@ -129,8 +157,15 @@ void attach(MainForm &form, Context &context)
         const Category *c = &category;
         QObject::connect(tab->grid, &Grid::headerClicked, tab,
                          [&form, &context, c](int column) { sortGrid(form, context, *c, column); });
-        QObject::connect(tab->grid, &Grid::cellClicked, tab,
-                         [&form, &context, c](int row, int) { loadEntry(form, context, *c, row); });
+        QObject::connect(tab->grid, &Grid::cellClicked, tab, [&form, &context, c, tab](int row, int) {
+            PendingEdits &edits = PendingEdits::of(*tab);
+            if (!mayDropEdits(form, *context.services)) {
+                tab->grid->setCurrentCell(edits.rowBeforeClick(), edits.columnBeforeClick());
+                return;
+            }
+            loadEntry(form, context, *c, row);
+            edits.markLoaded();
+        });
         QObject::connect(tab->topButton, &QPushButton::clicked, tab, [tab] { showTop(*tab); });
         QObject::connect(tab->bottomButton, &QPushButton::clicked, tab, [tab] { showEnd(*tab); });
     }

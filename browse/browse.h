@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 namespace tabrix {
@@ -24,7 +26,15 @@ using PictureOpener = std::function<void(MainForm &, Context &, const Category &
 // edit fields are left as they are; the grid's current row stays on the
 // entry it showed. A failure is shown as a message and leaves the grid as
 // it was.
+// The header then shows the column's sort arrow.
 void sortGrid(MainForm &form, Context &context, const Category &category, int column);
+
+// The column the grid was last sorted by; 0 (number) until the user sorts.
+int sortedColumn(const CategoryTab &tab);
+
+// After an add or an update: in a grid sorted by name or author the rows
+// are sorted again; the entry's row becomes current and comes into view.
+void placeEntry(MainForm &form, Context &context, const Category &category, const QString &number);
 
 // Loads the entry shown on a data row of the category's grid into the tab's
 // five fields; with "Afficher" ticked and the entry's links available, opens

@@ -109,9 +109,10 @@ QString countEntries(Catalogue &catalogue, Numbers &counted)
 }
 
 // Starts the finder, waits for the user to say it has finished, then shows
-// its numbers beside the catalogue's in a new result window. Returns that
-// window, or nullptr when the finder could not be started.
-CheckWindow *runCheck(Context &context, QWidget *owner)
+// its numbers beside the catalogue's in the result window (`shown`, when it
+// is still open, else a new one), brought to the front. Returns that window,
+// or nullptr when the finder could not be started.
+CheckWindow *runCheck(Context &context, QWidget *owner, CheckWindow *shown)
 {
     Services &services = *context.services;
     const QDir dir(context.programDir);
@@ -159,7 +160,7 @@ CheckWindow *runCheck(Context &context, QWidget *owner)
     if (const QString problem = countEntries(*context.catalogue, counted); !problem.isEmpty())
         notes << problem;
 
-    auto *window = new CheckWindow(owner);
+    CheckWindow *window = shown ? shown : new CheckWindow(owner);
     for (int row = 1; row <= CheckWindow::rowCount; ++row)
         window->showPair(row, found[std::size_t(row - 1)], counted[std::size_t(row - 1)]);
     window->show();
@@ -181,11 +182,13 @@ void attach(MainForm &form, Context &context)
     };
     auto state = std::make_shared<State>();
     QObject::connect(form.btLast, &QPushButton::clicked, form.window, [&context, owner = form.window, state] {
-        // One check at a time; its window stays until the user closes it.
-        if (state->running || (state->window && state->window->isVisible()))
+        // One check at a time; a window still open shows the new numbers.
+        if (state->running)
             return;
         state->running = true;
-        state->window = runCheck(context, owner);
+        CheckWindow *open = state->window && state->window->isVisible() ? state->window.data() : nullptr;
+        if (CheckWindow *window = runCheck(context, owner, open))
+            state->window = window;
         state->running = false;
     });
 }

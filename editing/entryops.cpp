@@ -206,7 +206,7 @@ Outcome addEntry(Catalogue &catalogue, CategoryTab &tab, Services &services)
     Result<bool> written = false;
     {
         BusyCursor busy;
-        // The entry, and for a list that records its authors a new author,
+        // The entry, and its author when auteurs does not know it yet,
         // in one transaction with the test that its number is free: all of
         // it or none.
         written = catalogue.append(category, Entry{typed.number, typed.name, typed.author, typed.url, typed.link},

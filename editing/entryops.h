@@ -19,8 +19,8 @@ enum class Outcome {
 };
 
 // "Ajouter": checks the edit fields of the tab in order, then appends the
-// next entry of its list (with, for a list that records its authors, a new
-// author) and only then shows it as the grid's new last row.
+// next entry of its list (and its author, when auteurs does not know it yet)
+// and only then shows it as the grid's new last row.
 Outcome addEntry(Catalogue &catalogue, CategoryTab &tab, Services &services);
 
 // "MAJ": checks the edit fields, asks before rewriting another entry than

@@ -33,8 +33,10 @@ void openImageWindow(MainForm &form, Context &context, const Category &category)
     window->show();
     window->raise();
     window->activateWindow();
-    if (form.window)
+    if (form.window) {
+        window->mainGeometry = form.window->saveGeometry();
         form.window->hide();
+    }
 
     window->display(tab.url->text(), *context.services, context.programDir,
                     {&category, tab.number->text(), context.catalogue->path()});

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QPixmap>
+#include <QWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -280,8 +281,16 @@ void ImageWindow::closeEvent(QCloseEvent *event)
     }
     // Shown before this window goes, so the program never finds itself
     // without a visible window.
-    if (m_mainWindow)
+    if (m_mainWindow) {
+        // Back where it stood, at its size. A place the user gave through
+        // the window manager is one the window would let the manager choose
+        // anew once shown again: it is given as the program's own.
+        if (!mainGeometry.isEmpty())
+            m_mainWindow->restoreGeometry(mainGeometry);
+        if (QWindow *handle = m_mainWindow->windowHandle())
+            handle->setPosition(handle->position());
         m_mainWindow->show();
+    }
     event->accept();
 }
 

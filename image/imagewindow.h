@@ -45,6 +45,7 @@ public:
     QLineEdit *name;         // lbl_nom
     QLineEdit *link;         // txt_lien
     QLineEdit *forumLink;    // txt_lien_nrv
+    QByteArray mainGeometry; // the main window's place before it was hidden
 
     // Back to a freshly opened window: initial texts and no picture.
     void reset();

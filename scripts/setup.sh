@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libsqlite3-dev sqlite3
-  imagemagick librsvg2-bin xvfb xauth
+  imagemagick librsvg2-bin xvfb xauth openbox xdotool
   mdbtools-dev libglib2.0-dev
   desktop-file-utils dpkg-dev file lintian
 )

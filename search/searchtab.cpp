@@ -156,6 +156,8 @@ void SearchTab::jump(int resultRow)
     // Changing the tab runs the tab-change handling first, which removes
     // the previous highlight and resets last_sel.
     m_form.onglet->setCurrentIndex(category.tabIndex);
+    if (m_form.onglet->currentIndex() != category.tabIndex)
+        return; // the user kept what the fields hold
 
     const int previous = lastHighlightedRow(m_form);
     grid.setCurrentCell(row, highlightColumn);

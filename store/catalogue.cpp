@@ -436,19 +436,18 @@ Result<bool> Catalogue::append(const Category &category, const Entry &entry, int
         execute(QStringLiteral("ROLLBACK"));
         return false;
     }
+    // Whichever list the entry goes to, its author is known from now on.
     std::optional<QString> addedAuthor;
-    if (category.recordsAuthor) {
-        const Result<bool> known = knowsAuthor(entry.author);
-        if (!known)
-            return abandon(QStringLiteral("la liste des auteurs n'a pas pu être lue"));
-        if (!*known) {
-            sql::Statement &insert = statement(QStringLiteral("INSERT INTO auteurs (nom) VALUES (?1)"));
-            insert.bind(1, entry.author);
-            const int code = insert.run();
-            if (code != SQLITE_DONE)
-                return abandon(sql::describe(code));
-            addedAuthor = entry.author;
-        }
+    const Result<bool> known = knowsAuthor(entry.author);
+    if (!known)
+        return abandon(QStringLiteral("la liste des auteurs n'a pas pu être lue"));
+    if (!*known) {
+        sql::Statement &insert = statement(QStringLiteral("INSERT INTO auteurs (nom) VALUES (?1)"));
+        insert.bind(1, entry.author);
+        const int code = insert.run();
+        if (code != SQLITE_DONE)
+            return abandon(sql::describe(code));
+        addedAuthor = entry.author;
     }
     if (Status inserted = insertEntry(category, entry); !inserted)
         return abandon(inserted.error());

@@ -85,8 +85,8 @@ public:
     // the change, so that another program cannot slip in between. Otherwise
     // nothing is written and the message says why.
 
-    // Appends an entry, and for a list that records its authors, the author
-    // when auteurs does not know it yet: all or nothing. False when the
+    // Appends an entry, and its author when auteurs does not know it yet:
+    // all or nothing. False when the
     // number is already taken (nothing is written then).
     Result<bool> append(const Category &category, const Entry &entry, int shown);
     // Rewrites the entry whose number is `ref` with `entry`; false when no

@@ -20,7 +20,6 @@ struct Category {
     QString bottomButton;   // object name of the ">>" button
     QString frame;          // object name of the "Affichage" frame
     QString searchOption;   // object name of the search scope option
-    bool recordsAuthor;     // an add also records a new author in auteurs
     bool needsForumLink;    // the display also requires a forum link
     int checkRow;           // row (1-4) in the latest-number window
     int checkValueColumn;   // 1-based column of that row's value in the finder's file

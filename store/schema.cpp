@@ -149,7 +149,7 @@ Status fillSample(sqlite3 *db, const SampleShape &shape)
             insert.next();
             if (insert.code() != SQLITE_DONE)
                 return Failure{sql::describe(insert.code())};
-            if (!recorded[who] && (c.recordsAuthor || random.bounded(4) == 0)) {
+            if (!recorded[who] && (c.id == 0 || random.bounded(4) == 0)) {
                 recorded[who] = true;
                 author.reset();
                 author.bind(1, authorName(who));

@@ -4,7 +4,6 @@
 #include "store/sqlite.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <sqlite3.h>
 
@@ -22,32 +21,6 @@ namespace {
 QString authorKey(const QString &author)
 {
     return foldCase(author.trimmed());
-}
-
-// The names of auteurs that get a count: stored order, blank names and
-// repeats (as authorKey() sees them) left out. Each comes with its key.
-struct Countable {
-    QString name;
-    QString key;
-};
-
-Result<std::vector<Countable>> countableAuthors(Catalogue &catalogue)
-{
-    Result<std::vector<QString>> names = catalogue.authors();
-    if (!names)
-        return Failure{names.error()};
-    std::vector<Countable> countable;
-    QSet<QString> seen;
-    for (QString &name : *names) {
-        QString key = authorKey(name);
-        if (key.isEmpty())
-            continue;
-        if (seen.contains(key))
-            continue;
-        seen.insert(key);
-        countable.push_back({std::move(name), std::move(key)});
-    }
-    return countable;
 }
 
 QString countFailure(const Catalogue &catalogue, const Category &category, int code)
@@ -79,8 +52,7 @@ int registerAuthorKey(sqlite3 *db)
                                       authorKeyFunction, nullptr, nullptr, nullptr);
 }
 
-Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &category,
-                                          const std::vector<Countable> &authors)
+Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &category)
 {
     // One walk over the list in stored order, tallying each exact spelling
     // from the bytes SQLite holds (no text is made per entry); the few
@@ -91,7 +63,8 @@ Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &
     };
     struct Tally {
         int count = 0;
-        int last = -1; // position of the latest entry
+        int first = -1; // position of the earliest entry
+        int last = -1;  // position of the latest entry
     };
     std::unordered_map<std::string, Tally, BytesHash, std::equal_to<>> spellings;
     sql::Statement &query = catalogue.statement(
@@ -101,16 +74,18 @@ Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &
         auto it = spellings.find(bytes);
         if (it == spellings.end())
             it = spellings.emplace(std::string(bytes), Tally{}).first;
-        ++it->second.count;
+        if (it->second.count++ == 0)
+            it->second.first = position;
         it->second.last = position;
     }
     if (query.failed())
         return Failure{countFailure(catalogue, category, query.code())};
 
     // Spellings of the same author are added up, the shown name taken from
-    // the latest entry.
+    // the latest entry; a blank author counts for nobody.
     struct Group {
         int count = 0;
+        int first = -1;
         int last = -1;
         QString shown;
     };
@@ -118,20 +93,29 @@ Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &
     groups.reserve(qsizetype(spellings.size()));
     for (const auto &[bytes, tally] : spellings) {
         const QString spelling = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-        Group &group = groups[authorKey(spelling)];
+        const QString key = authorKey(spelling);
+        if (key.isEmpty())
+            continue;
+        Group &group = groups[key];
         group.count += tally.count;
+        if (group.first < 0 || tally.first < group.first)
+            group.first = tally.first;
         if (tally.last > group.last) {
             group.last = tally.last;
             group.shown = spelling;
         }
     }
 
+    // In the order of each author's first entry.
+    std::vector<const Group *> ordered;
+    ordered.reserve(std::size_t(groups.size()));
+    for (const Group &group : std::as_const(groups))
+        ordered.push_back(&group);
+    std::sort(ordered.begin(), ordered.end(), [](const Group *a, const Group *b) { return a->first < b->first; });
     std::vector<AuthorCount> counts;
-    for (const Countable &author : authors) {
-        const auto found = groups.constFind(author.key);
-        if (found != groups.constEnd())
-            counts.push_back({found->shown, found->count});
-    }
+    counts.reserve(ordered.size());
+    for (const Group *group : ordered)
+        counts.push_back({group->shown, group->count});
     return counts;
 }
 
@@ -139,35 +123,39 @@ Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &
 
 Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Category &category)
 {
-    Result<std::vector<Countable>> authors = countableAuthors(catalogue);
-    if (!authors)
-        return Failure{authors.error()};
-    return countsOf(catalogue, category, *authors);
+    return countsOf(catalogue, category);
 }
 
 std::vector<Result<std::vector<AuthorCount>>> authorCountsOfEveryList(Catalogue &catalogue)
 {
-    const Result<std::vector<Countable>> authors = countableAuthors(catalogue);
     std::vector<Result<std::vector<AuthorCount>>> all;
     for (const Category &category : categories())
-        all.push_back(authors ? countsOf(catalogue, category, *authors)
-                              : Result<std::vector<AuthorCount>>(Failure{authors.error()}));
+        all.push_back(countsOf(catalogue, category));
     return all;
 }
 
 Result<std::vector<AuthorCount>> authorCountsOneByOne(Catalogue &catalogue, const Category &category)
 {
-    Result<std::vector<Countable>> authors = countableAuthors(catalogue);
-    if (!authors)
-        return Failure{authors.error()};
     if (const int code = registerAuthorKey(catalogue.handle()); code != SQLITE_OK)
         return Failure{countFailure(catalogue, category, code)};
+    // The authors in the order of their first entry, then one query each.
+    QStringList keys;
+    {
+        sql::Statement &query = catalogue.statement(
+            QStringLiteral("SELECT author FROM (SELECT tabrix_author_key(auteur) AS author, min(rowid) AS first "
+                           "FROM %1 WHERE auteur IS NOT NULL GROUP BY author) WHERE author <> '' ORDER BY first")
+                .arg(category.table));
+        while (query.next())
+            keys << query.text(0);
+        if (query.failed())
+            return Failure{countFailure(catalogue, category, query.code())};
+    }
 
     std::vector<AuthorCount> counts;
-    for (const Countable &author : *authors) {
+    for (const QString &key : std::as_const(keys)) {
         sql::Statement &query = catalogue.statement(
             QStringLiteral("SELECT auteur FROM %1 WHERE tabrix_author_key(auteur) = ?1 ORDER BY rowid").arg(category.table));
-        query.bind(1, author.key);
+        query.bind(1, key);
         AuthorCount count;
         while (query.next()) {
             ++count.count;
@@ -175,8 +163,7 @@ Result<std::vector<AuthorCount>> authorCountsOneByOne(Catalogue &catalogue, cons
         }
         if (query.failed())
             return Failure{countFailure(catalogue, category, query.code())};
-        if (count.count > 0)
-            counts.push_back(std::move(count));
+        counts.push_back(std::move(count));
     }
     return counts;
 }

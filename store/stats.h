@@ -22,21 +22,19 @@ struct AuthorCount {
     }
 };
 
-// The authors of `auteurs` that have at least one entry in the list, in the
-// stored order of `auteurs`. An entry belongs to an author when its author
-// text equals the name with letter case ignored (accented letters included)
-// and surrounding blanks set aside. A name of `auteurs` that is blank, or
-// that repeats an earlier one so compared, gets no count of its own. Entries
-// whose author is not in `auteurs` are not counted. One pass over the list.
+// Every author who has entries in the list, in the order of each author's
+// first entry (stored order). Entries belong to one author when their author
+// texts are equal with letter case ignored (accented letters included) and
+// surrounding blanks set aside; a blank author counts for nobody. Whether
+// `auteurs` knows the author does not matter. One pass over the list.
 Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Category &category);
 
-// authorCounts() of the four lists, in categories() order, with `auteurs`
-// read once for all of them.
+// authorCounts() of the four lists, in categories() order.
 std::vector<Result<std::vector<AuthorCount>>> authorCountsOfEveryList(Catalogue &catalogue);
 
-// The same counts made the plain way: one query per author of `auteurs`,
-// walking every matching entry. Slow on a large catalogue; kept as the
-// reference the grouped count is checked against.
+// The same counts made the plain way: one query per author, walking every
+// matching entry. Slow on a large catalogue; kept as the reference the
+// grouped count is checked against.
 Result<std::vector<AuthorCount>> authorCountsOneByOne(Catalogue &catalogue, const Category &category);
 
 // The order of a statistics grid: the most entries first, equal counts in

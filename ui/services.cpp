@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QProcess>
 #include <QTimer>
+#include <QPushButton>
 
 namespace tabrix {
 
@@ -55,20 +56,22 @@ void DesktopServices::waitMessage(QWidget *parent, const QString &text, const st
     box.exec();
 }
 
-bool Services::ask(QWidget *parent, const QString &text)
+bool DesktopServices::ask(QWidget *parent, const QString &text, const QString &accept, const QString &decline)
 {
-    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::NoButton, parent);
     box.setObjectName(QStringLiteral("question_box"));
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("Oui"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("Non"));
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    QPushButton *yes = box.addButton(accept, QMessageBox::AcceptRole);
+    QPushButton *no = box.addButton(decline, QMessageBox::RejectRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
-bool RecordingServices::ask(QWidget *, const QString &text)
+bool RecordingServices::ask(QWidget *, const QString &text, const QString &, const QString &)
 {
     questions.append(text);
-    return answers.isEmpty() || answers.takeFirst();
+    return answers.isEmpty() ? answer : answers.takeFirst();
 }
 
 void RecordingServices::message(QWidget *, const QString &text, MessageIcon icon)

@@ -33,9 +33,14 @@ public:
     // first. Returns when it is closed.
     virtual void waitMessage(QWidget *parent, const QString &text, const std::function<bool()> &ended);
 
-    // A question with the buttons "Oui" and "Non" ("Non" by default); true
-    // when the user answered "Oui".
-    virtual bool ask(QWidget *parent, const QString &text);
+    // A question with two answers, titled like the messages; true when the
+    // user chose `accept`, false for `decline` or when the box was closed.
+    virtual bool ask(QWidget *parent, const QString &text, const QString &accept, const QString &decline) = 0;
+    // The same with the buttons "Oui" and "Non" ("Non" by default).
+    bool ask(QWidget *parent, const QString &text)
+    {
+        return ask(parent, text, QStringLiteral("Oui"), QStringLiteral("Non"));
+    }
 
     // Hands an http or https link to the system's default handler; any other
     // link opens nothing. True when a handler took it.
@@ -52,6 +57,8 @@ class DesktopServices : public Services {
 public:
     void message(QWidget *parent, const QString &text, MessageIcon icon) override;
     void waitMessage(QWidget *parent, const QString &text, const std::function<bool()> &ended) override;
+    using Services::ask;
+    bool ask(QWidget *parent, const QString &text, const QString &accept, const QString &decline) override;
 };
 
 // Records messages instead of showing them (a wait message too, as one
@@ -65,14 +72,16 @@ public:
     };
 
     void message(QWidget *parent, const QString &text, MessageIcon icon) override;
-    // Records the question and gives the first of `answers` ("Oui" when
-    // none is left).
-    bool ask(QWidget *parent, const QString &text) override;
+    // Records the question and gives the first of `answers`, or `answer`
+    // when none is left (the accepting one unless a test says otherwise).
+    using Services::ask;
+    bool ask(QWidget *parent, const QString &text, const QString &accept, const QString &decline) override;
 
     QList<Message> messages;
     std::function<void(const Message &)> onMessage;
     QStringList questions;
     QList<bool> answers;
+    bool answer = true;
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
     void clear() { messages.clear(); }

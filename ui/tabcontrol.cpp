@@ -52,8 +52,13 @@ void TabControl::setCurrentIndex(int index)
 {
     if (index < 0 || index >= count())
         return;
+    const int current = m_pages->currentIndex();
+    if (index != current && m_guard && !m_guard(index)) {
+        m_buttons[std::size_t(current)]->setChecked(true);
+        return;
+    }
     m_buttons[std::size_t(index)]->setChecked(true);
-    if (index == m_pages->currentIndex())
+    if (index == current)
         return;
     m_pages->setCurrentIndex(index);
     emit currentChanged(index);

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QButtonGroup;
@@ -27,6 +28,9 @@ public:
     QWidget *widget(int index) const;
     QString tabText(int index) const;
     QToolButton *tabButton(int index) const;
+    // Asked before the current tab changes, with the tab asked for: false
+    // keeps the current one.
+    void setChangeGuard(std::function<bool(int index)> guard) { m_guard = std::move(guard); }
 
 signals:
     void currentChanged(int index);
@@ -37,6 +41,7 @@ private:
     QButtonGroup *m_group;
     QStackedWidget *m_pages;
     QGridLayout *m_tabRows;
+    std::function<bool(int)> m_guard;
 };
 
 } // namespace tabrix

@@ -1,9 +1,17 @@
 // A day of keeping the lists: what the user left in a field is never
-// changed behind their back.
+// changed or lost behind their back, a new author is known at once, the
+// keyboard finds its field and a sorted list stays sorted.
 #include "browse/browsetest.h"
+#include "image/imagewindow.h"
+#include "support/programfixture.h"
+#include "tools/admincommand.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QWheelEvent>
 
 using namespace tabrix;
@@ -24,12 +32,262 @@ void turnWheel(QWidget *over, int notches)
     }
 }
 
+// How the user leaves what the fields hold.
+enum class Leave { TabClick, OtherRow, CloseWindow };
+
+void leave(ProgramFixture &f, Leave how)
+{
+    switch (how) {
+    case Leave::TabClick: click(f.window->form().onglet->tabButton(4)); break;
+    case Leave::OtherRow: clickCell(*f.tab(melvi()).grid, 3, 1); break;
+    case Leave::CloseWindow: f.window->close(); break;
+    }
+}
+
+// The number each author has in a statistics grid, added up.
+int postsShown(const Grid &grid)
+{
+    int sum = 0;
+    for (int row = 1; row < grid.rows(); ++row)
+        sum += grid.text(row, 1).toInt();
+    return sum;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Leave)
 
 class TestKeeper : public QObject {
     Q_OBJECT
 
 private slots:
+    void typedTextIsNotLostSilently_data()
+    {
+        QTest::addColumn<Leave>("how");
+        QTest::addColumn<bool>("load");   // an entry loaded first
+        QTest::addColumn<QString>("typed"); // typed at the end of Lieu
+        QTest::addColumn<bool>("drop");   // the answer: « Abandonner »
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("stayed"); // same tab, fields, window as before
+        const QString more = QStringLiteral(" (en cours)");
+        QTest::newRow("tab, kept") << Leave::TabClick << true << more << false << true << true;
+        QTest::newRow("tab, dropped") << Leave::TabClick << true << more << true << true << false;
+        QTest::newRow("tab, nothing typed") << Leave::TabClick << true << QString() << false << false << false;
+        QTest::newRow("tab, typed in empty fields") << Leave::TabClick << false << more << false << true << true;
+        QTest::newRow("row, kept") << Leave::OtherRow << true << more << false << true << true;
+        QTest::newRow("row, dropped") << Leave::OtherRow << true << more << true << true << false;
+        QTest::newRow("close, kept") << Leave::CloseWindow << true << more << false << true << true;
+        QTest::newRow("close, dropped") << Leave::CloseWindow << true << more << true << true << false;
+    }
+
+    void typedTextIsNotLostSilently()
+    {
+        QFETCH(Leave, how);
+        QFETCH(bool, load);
+        QFETCH(QString, typed);
+        QFETCH(bool, drop);
+        QFETCH(bool, asked);
+        QFETCH(bool, stayed);
+        ProgramFixture f;
+        QVERIFY(f.start());
+        click(f.window->form().onglet->tabButton(melvi().tabIndex));
+        CategoryTab &tab = f.tab(melvi());
+        if (load)
+            clickCell(*tab.grid, 2, 1);
+        QTest::keyClick(tab.name, Qt::Key_End);
+        QTest::keyClicks(tab.name, typed);
+        const QStringList before = f.fields(melvi());
+        const int rowBefore = tab.grid->row();
+        f.services.answer = drop;
+
+        leave(f, how);
+
+        QCOMPARE(f.services.questions,
+                 asked ? QStringList{"Abandonner les modifications en cours ?"} : QStringList());
+        QCOMPARE(f.window->form().onglet->currentIndex() == melvi().tabIndex, stayed || how != Leave::TabClick);
+        QCOMPARE(f.window->isVisible(), stayed || how != Leave::CloseWindow);
+        if (stayed) {
+            QCOMPARE(f.fields(melvi()), before);
+            QCOMPARE(tab.grid->row(), rowBefore);
+        } else if (how == Leave::OtherRow) {
+            QCOMPARE(tab.name->text(), QStringLiteral("Énigme 3"));
+        } else if (how == Leave::TabClick) {
+            QCOMPARE(f.fields(melvi()), QStringList(5));
+        }
+    }
+
+    // An author first met in Melvi: recorded, offered by every list's box,
+    // counted in the statistics, whose counts add up to the entries.
+    void newAuthorIsKnownAtOnce()
+    {
+        ProgramFixture f;
+        QVERIFY(f.start());
+        const QString author = QStringLiteral("Françoise Müller");
+        f.type(melvi(), {"013", "Lyon", author, "", ""});
+        f.press(melvi(), false);
+        QVERIFY2(f.services.messages.isEmpty(), qPrintable(f.services.lastText()));
+        QCOMPARE(tableRows(f.dir.catalogue(), "auteurs").back(), QStringList{author});
+
+        for (const Category &category : categories()) {
+            click(f.window->form().onglet->tabButton(category.tabIndex));
+            QComboBox *box = f.tab(category).author;
+            QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(box->width() - 6, box->height() / 2));
+            QAbstractItemView *popup = box->view();
+            QVERIFY(QTest::qWaitForWindowExposed(popup->window()));
+            const int item = box->findText(author);
+            QVERIFY2(item >= 0, qPrintable(category.table));
+            popup->scrollTo(popup->model()->index(item, 0));
+            QVERIFY(popup->viewport()->rect().intersects(popup->visualRect(popup->model()->index(item, 0))));
+            box->hidePopup();
+        }
+
+        click(f.window->form().onglet->tabButton(4));
+        const Grid &melviStats = *f.window->form().statsGrids[1];
+        QCOMPARE(melviStats.rowShowing(0, author), melviStats.rows() - 2); // the last author, with one entry
+        for (const Category &category : categories())
+            QCOMPARE(postsShown(*f.window->form().statsGrids[std::size_t(category.id)]),
+                     int(tableRows(f.dir.catalogue(), category.table).size()));
+    }
+
+    void repairAddsMissingAuthorsAfterACopy()
+    {
+        ProgramDir dir;
+        createEmptyCatalogue(dir.catalogue());
+        insertAuthors(dir.catalogue(), {"Zoé"});
+        insertEntries(dir.catalogue(), melvi(), {entry("001", "Lyon", "ZOÉ"), entry("002", "Nice", " Hélène ")});
+        insertEntries(dir.catalogue(), titres(), {entry("001", "Titre", "hélène"), entry("002", "Autre", "Yann")});
+        const std::vector<QStringList> before = tableRows(dir.catalogue(), "melvi");
+
+        const ToolRun run = runAdmin({"repair", dir.catalogue()});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        verifySaid(run.out, {"Auteur ajouté : Hélène", "Auteur ajouté : Yann", "2 auteur(s) ajouté(s)."});
+        const QStringList copies = QDir(dir.path()).entryList({"Tabrix-avant-reparation-*.mdb"});
+        QCOMPARE(copies.size(), 1);
+        verifyRows(tableRows(dir.file(copies[0]), "auteurs"), {{"Zoé"}});
+        verifyRows(tableRows(dir.file(copies[0]), "melvi"), before);
+        verifyRows(tableRows(dir.catalogue(), "auteurs"), {{"Zoé"}, {"Hélène"}, {"Yann"}});
+
+        // Nothing missing any more: nothing changed, no second copy.
+        const ToolRun again = runAdmin({"repair", dir.catalogue()});
+        QCOMPARE(again.status, 0);
+        verifySaid(again.out, {"Aucun auteur ne manque"});
+        QCOMPARE(QDir(dir.path()).entryList({"Tabrix-avant-reparation-*.mdb"}).size(), 1);
+    }
+
+    // The number box has the focus on entering a list and after an add; a
+    // loaded text shows its start; a cut cell shows its text as a tooltip.
+    void keyboardFindsItsField()
+    {
+        const QString longName = QStringLiteral("Le très long nom d'une énigme qui ne tient pas dans sa colonne");
+        Running r(trunda(), {entry("001", longName, "Zoé"), entry("002", "Court", "Zoé")});
+        QVERIFY(r.ok);
+        CategoryTab &tab = r.tab(trunda());
+        QCOMPARE(r.window->focusWidget(), tab.number);
+        click(r.form().onglet->tabButton(melvi().tabIndex));
+        QCOMPARE(r.window->focusWidget(), r.tab(melvi()).number);
+        click(r.form().onglet->tabButton(trunda().tabIndex));
+
+        clickCell(*tab.grid, 1, 1);
+        QCOMPARE(tab.name->text(), longName);
+        QCOMPARE(tab.name->cursorPosition(), 0);
+
+        for (const auto &[row, tip] : {std::pair{2, QString()}, std::pair{1, longName}}) {
+            const QPoint at = tab.grid->visualRect(tab.grid->model()->index(row - 1, 1)).center();
+            QHelpEvent hover(QEvent::ToolTip, at, tab.grid->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(tab.grid->viewport(), &hover);
+            QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tip);
+        }
+
+        for (QLineEdit *box : {tab.number, tab.name, tab.author->lineEdit(), tab.url, tab.link})
+            typeInto(box, QString());
+        typeInto(tab.number, "003");
+        typeInto(tab.name, "Nouveau");
+        typeInto(tab.author->lineEdit(), "Zoé");
+        click(tab.addButton);
+        QVERIFY2(r.services.messages.isEmpty(), qPrintable(r.services.lastText()));
+        QCOMPARE(r.window->focusWidget(), tab.number);
+    }
+
+    // Under a window manager (see underwm.sh): the main window hidden while a
+    // picture is shown comes back where the user put it, at its size.
+    void mainWindowComesBackWhereItWas()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server with a window manager (tests/app/underwm.sh)");
+        Running r(zarpo(), {entry("001", "Nom", "Zoé", "http://127.0.0.1:9/image.jpg")});
+        QVERIFY(r.ok);
+        MainWindow &window = *r.window;
+        // Moved and sized by the user, through the window manager.
+        const QString id = QString::number(window.winId());
+        QCOMPARE(QProcess::execute("xdotool", {"windowsize", id, "760", "600"}), 0);
+        QCOMPARE(QProcess::execute("xdotool", {"windowmove", id, "310", "170"}), 0);
+        const QRect placed(QPoint(310, 170), QSize(760, 600));
+        QTRY_COMPARE(window.geometry(), placed);
+
+        QCheckBox *show = r.tab(zarpo()).showCheck;
+        QTest::mouseClick(show, Qt::LeftButton, Qt::NoModifier, QPoint(6, show->height() / 2));
+        QVERIFY(show->isChecked());
+        clickCell(*r.tab(zarpo()).grid, 1, 1);
+        image::ImageWindow *picture = image::existingImageWindow(&window);
+        QVERIFY(picture && picture->isVisible());
+        QTRY_VERIFY(!window.isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(picture));
+        picture->close();
+
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(window.geometry(), placed);
+    }
+
+    void sortedListStaysSorted_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::newRow("by name") << 1;
+        QTest::newRow("by author") << 2;
+    }
+
+    void sortedListStaysSorted()
+    {
+        QFETCH(int, column);
+        std::vector<Entry> entries;
+        for (int i = 1; i <= 40; ++i) // names and authors "B02" … "B80": even numbers
+            entries.push_back(entry(QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')),
+                                    QStringLiteral("B%1").arg(2 * i, 2, 10, QLatin1Char('0')),
+                                    QStringLiteral("B%1").arg(2 * i, 2, 10, QLatin1Char('0'))));
+        Running r(zarpo(), entries);
+        QVERIFY(r.ok);
+        CategoryTab &tab = r.tab(zarpo());
+        Grid &grid = *tab.grid;
+        QHeaderView *header = grid.horizontalHeader();
+        const QRect section(header->sectionViewportPosition(column), 0, header->sectionSize(column), header->height());
+        const QImage unsorted = header->grab(section).toImage();
+        clickCell(grid, 0, column);
+        QVERIFY(header->grab(section).toImage() != unsorted); // the arrow is drawn
+        QCOMPARE(header->sortIndicatorSection(), column);
+        grid.setTopRow(40);
+
+        // Added: "B11" comes after B10, at row 6; "B53" then takes its place
+        // after B52, at row 27.
+        typeInto(tab.number, "041");
+        typeInto(tab.name, "B11");
+        typeInto(tab.author->lineEdit(), "B11");
+        click(tab.addButton);
+        QVERIFY2(r.services.messages.isEmpty(), qPrintable(r.services.lastText()));
+        QCOMPARE(grid.text(6, column), QStringLiteral("B11"));
+        QCOMPARE(grid.row(), 6);
+        QVERIFY(rowInView(grid, 6));
+
+        grid.setTopRow(1);
+        clickCell(grid, 6, 1);
+        typeInto(tab.name, "B53");
+        typeInto(tab.author->lineEdit(), "B53");
+        click(tab.updateButton);
+        QVERIFY2(r.services.messages.isEmpty(), qPrintable(r.services.lastText()));
+        QCOMPARE(grid.text(27, column), QStringLiteral("B53"));
+        QCOMPARE(grid.text(27, 0), QStringLiteral("041"));
+        QCOMPARE(grid.row(), 27);
+        QVERIFY(rowInView(grid, 27));
+        QCOMPARE(header->sortIndicatorSection(), column);
+    }
     void wheelLeavesAnUnfocusedChoice_data()
     {
         QTest::addColumn<int>("notches");

@@ -147,7 +147,7 @@ private slots:
             QVERIFY2(f.services.messages.isEmpty(), qPrintable(f.services.lastText()));
             expected.table.push_back(typed.stored());
             expected.grid.push_back(typed.stored().mid(0, 3));
-            if (category.recordsAuthor)
+            if (!expected.authors.contains(typed.author))
                 expected.authors << typed.author;
             QCOMPARE(f.reread(typed.number), typed.stored()); // as the program reads it back
         } else {
@@ -164,7 +164,8 @@ private slots:
 
     void newRowIsLastCurrentAndInView()
     {
-        // Even in a grid shown by author, the new entry goes to the bottom.
+        // Whatever the grid's order, the add shows the entry as the last row
+        // (the main window then sorts it into place).
         ListFixture f(trunda(), numberedEntries(57, {"Zoé", "Adèle", "Bruno"}), {}, SortColumn::Author);
         f.tab->resize(800, 300);
         f.tab->show();
@@ -196,7 +197,7 @@ private slots:
         QTest::newRow("other letter case is known") << 0 << L{"Élodie"} << L{"ÉLODIE", "élodie"} << L{"Élodie"};
         QTest::newRow("case of the first add kept") << 0 << L{} << L{"mAx", "MAX", "max"} << L{"mAx"};
         QTest::newRow("accents make another author") << 0 << L{"Zoe"} << L{"Zoé"} << L{"Zoe", "Zoé"};
-        QTest::newRow("titres never records") << 3 << L{"Adèle"} << L{"Ysolde", "Bob"} << L{"Adèle"};
+        QTest::newRow("titres records too") << 3 << L{"Adèle"} << L{"Ysolde", "Bob"} << L{"Adèle", "Ysolde", "Bob"};
     }
 
     void authors()

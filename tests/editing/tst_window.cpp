@@ -59,7 +59,7 @@ private slots:
         QTest::mouseClick(add, Qt::LeftButton);
         QCOMPARE(tab.grid->text(4 + list + 1, 0), next);
         QCOMPARE(tab.number->placeholderText(), editing::threeDigitText(4 + list + 2));
-        QCOMPARE(tab.author->count(), choices); // the choices are refilled at the next start only
+        QCOMPARE(tab.author->count(), choices + 1); // the new author is offered at once
         clickCell(*tab.grid, 2, 0);
         type(tab.name, QStringLiteral("Corrigé"));
         type(tab.author->lineEdit(), QStringLiteral("d'arc"));
@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(tab.grid->text(2, 1), QStringLiteral("Corrigé"));
         window.reset();
 
-        // Only this list changed; only zarpo records its new author.
+        // Only this list changed; its new author is recorded.
         for (const Category &c : categories()) {
             const std::vector<QStringList> rows = tableRows(dir.catalogue(), c.table);
             QCOMPARE(int(rows.size()), 4 + c.id + (c.id == list ? 1 : 0));
@@ -76,8 +76,7 @@ private slots:
         }
         QCOMPARE(tableRows(dir.catalogue(), category.table).back(),
                  (QStringList{next, "Ajouté", "mistral", notAvailable(), notAvailable()}));
-        QCOMPARE(authorNames(dir.catalogue()),
-                 (category.recordsAuthor ? QStringList{"Zoé", "mistral"} : QStringList{"Zoé"}));
+        QCOMPARE(authorNames(dir.catalogue()), (QStringList{"Zoé", "mistral"}));
     }
 };
 

@@ -9,15 +9,14 @@ namespace tabrix::test {
 
 constexpr int lastCrashNumber = 999; // a list's last number
 
-// Names of varying length (some span several pages of the file); on the
-// list that records authors, a new author each time, so that each add
-// writes two tables.
+// Names of varying length (some span several pages of the file); on Zarpo
+// a new author each time, so that each add there writes two tables.
 inline QStringList crashEntry(const Category &category, int number)
 {
     const QString ref = editing::threeDigitText(number);
     const QString name = QStringLiteral("Entrée %1 « %2 » ; l'été").arg(ref, category.tabCaption);
     return {ref, name + QString(number % 5 * 700, u'é'),
-            category.recordsAuthor ? QStringLiteral("Auteur ") + ref : QStringLiteral("Zoé"), notAvailable(),
+            category.id == 0 ? QStringLiteral("Auteur ") + ref : QStringLiteral("Zoé"), notAvailable(),
             notAvailable()};
 }
 

@@ -4,6 +4,7 @@
 // renamed; an existing file is never replaced. The pictures kept beside the
 // catalogue go beside the copy, in its own folder `images`.
 
+#include "tools/admin/backup.h"
 #include "tools/admin/catalogfile.h"
 #include "tools/admin/command.h"
 
@@ -73,6 +74,7 @@ Status copyKeptPictures(const QString &path, const QString &copyPath)
     }
     return success();
 }
+} // namespace
 
 Status backUp(const QString &path, const QString &copyPath)
 {
@@ -104,6 +106,8 @@ Status backUp(const QString &path, const QString &copyPath)
         return published;
     return copyKeptPictures(path, copyPath);
 }
+
+namespace {
 
 [[maybe_unused]] const bool backupRegistered = registerCommand(
     {"backup", "FICHIER COPIE",

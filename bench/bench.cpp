@@ -130,7 +130,7 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
 
     // The measures named on the command line, else all of them.
-    const QStringList known{"demarrage", "onglet", "recherche", "tri", "ecriture", "image", "echelle"};
+    const QStringList known{"demarrage", "onglet", "recherche", "toutes", "tri", "ecriture", "image", "images", "echelle"};
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Banc d'essai de Tabrix : chaque opération à côté de son plancher."));
     parser.addHelpOption();
@@ -179,8 +179,9 @@ int main(int argc, char *argv[])
     settle();
 
     const std::pair<const char *, std::vector<Measure> (*)(const Setup &, MainWindow &)> operations[] = {
-        {"onglet", measureTabChange}, {"recherche", measureSearch}, {"tri", measureSort},
-        {"ecriture", measureEdits},   {"image", measurePicture},    {"echelle", measureScale}};
+        {"onglet", measureTabChange}, {"recherche", measureSearch}, {"toutes", measureAllLists},
+        {"tri", measureSort},         {"ecriture", measureEdits},   {"image", measurePicture},
+        {"images", measureAdminImages}, {"echelle", measureScale}};
     for (const auto &[name, measure] : operations) {
         if (!wanted(name))
             continue;

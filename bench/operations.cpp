@@ -13,6 +13,7 @@
 #include "ui/mainform.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -196,6 +197,42 @@ std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
         fail(QStringLiteral("le saut n'a pas mis l'entrée %1 en évidence").arg(number));
     expectNoMessage(setup, jump.name);
     return {search, jump};
+}
+
+std::vector<Measure> measureAllLists(const Setup &setup, MainWindow &window)
+{
+    MainForm &form = window.form();
+    BareDatabase bare(setup.catalogue());
+    // "Ignorer les accents" as it is at start: ticked.
+    if (!form.ignoreAccents->isChecked())
+        fail(QStringLiteral("« Ignorer les accents » n'est pas coché au départ"));
+    const QString criterion = QStringLiteral("ré");
+    QStringList selects;
+    for (const Category &category : categories())
+        selects << QStringLiteral("SELECT ref, %1, auteur FROM %2 WHERE instr(bench_french_key(%1), ?1) > 0")
+                       .arg(category.nameField, category.table);
+    const QString where = selects.join(QStringLiteral(" UNION ALL "));
+    int floorFound = 0;
+    Measure search = timeBeside(
+        QStringLiteral("recherche dans toutes les listes (sans accents)"), 30,
+        {[&] {
+             settle();
+             form.onglet->setCurrentIndex(searchPage);
+             form.allOption->setChecked(true);
+             form.cherche->setText(criterion);
+         },
+         [&] { form.btSearch->click(); }},
+        QStringLiteral("même WHERE sur les 4 listes en SQL, mêmes clés"),
+        {settle, [&] { floorFound = bare.rows(where, {frenchSortKey(criterion)}); }}, 2);
+    expectNoMessage(setup, search.name);
+    const int found = form.grilleSearch->rows() - 2;
+    if (found < 50 || floorFound != found)
+        fail(QStringLiteral("la recherche de « %1 » dans toutes les listes trouve %2 entrées, le SQL %3")
+                 .arg(criterion)
+                 .arg(found)
+                 .arg(floorFound));
+    search.name += QStringLiteral(" (« %1 » : %2 trouvées)").arg(criterion).arg(found);
+    return {search};
 }
 
 std::vector<Measure> measureSort(const Setup &setup, MainWindow &window)

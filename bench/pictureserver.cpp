@@ -10,10 +10,13 @@
 
 namespace tabrix::bench {
 
-PictureServer::PictureServer(QByteArray jpeg)
+PictureServer::PictureServer(QByteArray jpeg) : PictureServer(std::vector<QByteArray>{std::move(jpeg)}) {}
+
+PictureServer::PictureServer(const std::vector<QByteArray> &jpegs)
 {
-    m_answer = "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: " + QByteArray::number(jpeg.size()) +
-               "\r\nConnection: close\r\n\r\n" + jpeg;
+    for (const QByteArray &jpeg : jpegs)
+        m_answers.push_back("HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: " +
+                            QByteArray::number(jpeg.size()) + "\r\nConnection: close\r\n\r\n" + jpeg);
     if (!m_server.listen(QHostAddress::LocalHost, 0))
         fail(QStringLiteral("serveur d'images local impossible : %1").arg(m_server.errorString()));
     QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] { accept(); });
@@ -22,6 +25,11 @@ PictureServer::PictureServer(QByteArray jpeg)
 QString PictureServer::url() const
 {
     return QStringLiteral("http://127.0.0.1:%1/photos/melvi-500.jpg").arg(m_server.serverPort());
+}
+
+QString PictureServer::url(int index) const
+{
+    return QStringLiteral("http://127.0.0.1:%1/photos/%2.jpg").arg(m_server.serverPort()).arg(index);
 }
 
 void PictureServer::accept()
@@ -34,15 +42,24 @@ void PictureServer::accept()
             *request += socket->readAll();
             if (!request->contains("\r\n\r\n"))
                 return;
+            // "GET /photos/N.jpg HTTP/1.1"
+            const QByteArray path = request->left(request->indexOf("\r\n")).split(' ').value(1);
             request->clear();
+            bool numbered = false;
+            const qsizetype slash = path.lastIndexOf('/');
+            const int index = path.startsWith("/photos/") && path.endsWith(".jpg")
+                                  ? path.mid(slash + 1, path.size() - slash - 5).toInt(&numbered)
+                                  : 0;
             ++m_requests;
-            socket->write(m_answer);
+            socket->write(m_answers.at(numbered && index >= 0 && std::size_t(index) < m_answers.size() ? index : 0));
             socket->disconnectFromHost();
         });
     }
 }
 
-QByteArray photograph(int width, int height)
+namespace {
+
+QImage scene(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
     QLinearGradient sky(0, 0, 0, height);
@@ -71,12 +88,42 @@ QByteArray photograph(int width, int height)
                            std::clamp(qBlue(p) + grain, 0, 255));
         }
     }
+    return image;
+}
+
+QByteArray encoded(const QImage &image)
+{
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "JPEG", 90))
         fail(QStringLiteral("photo de test impossible à encoder"));
     return bytes;
+}
+
+} // namespace
+
+QByteArray photograph(int width, int height)
+{
+    return encoded(scene(width, height));
+}
+
+std::vector<QByteArray> numberedPhotographs(int count, int width, int height)
+{
+    const QImage base = scene(width, height);
+    std::vector<QByteArray> photos;
+    for (int i = 0; i < count; ++i) {
+        QImage image = base;
+        QPainter painter(&image);
+        painter.setPen(Qt::white);
+        QFont font = painter.font();
+        font.setPixelSize(height / 6);
+        painter.setFont(font);
+        painter.drawText(image.rect(), Qt::AlignCenter, QString::number(i));
+        painter.end();
+        photos.push_back(encoded(image));
+    }
+    return photos;
 }
 
 } // namespace tabrix::bench

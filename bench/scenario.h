@@ -36,9 +36,13 @@ std::vector<Measure> measureStartUp(const Setup &setup);
 // the list of main().
 std::vector<Measure> measureTabChange(const Setup &setup, MainWindow &window);
 std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window);
+// The search over every list with accents set aside.
+std::vector<Measure> measureAllLists(const Setup &setup, MainWindow &window);
 std::vector<Measure> measureSort(const Setup &setup, MainWindow &window);
 std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window);
 std::vector<Measure> measurePicture(const Setup &setup, MainWindow &window);
+// tabrix-admin images fetching 200 pictures of about 1 MB, as a process.
+std::vector<Measure> measureAdminImages(const Setup &setup, MainWindow &window);
 // The tab change and the search on catalogues of 1/4, 1/2 and the full size.
 std::vector<Measure> measureScale(const Setup &setup, MainWindow &window);
 

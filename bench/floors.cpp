@@ -4,6 +4,7 @@
 #include "store/french.h"
 
 #include <QFile>
+#include <QHash>
 
 #include <sqlite3.h>
 
@@ -37,6 +38,23 @@ void foldFunction(sqlite3_context *context, int, sqlite3_value **values)
     resultText(context, foldCase(argumentText(values[0])));
 }
 
+// The lists' order (French keys, numbers by their value), each text's key
+// made once as the program makes it once per row.
+int frenchOrderCollation(void *keys, int lengthA, const void *a, int lengthB, const void *b)
+{
+    auto &cache = *static_cast<QHash<QString, QCollatorSortKey> *>(keys);
+    const auto keyOf = [&cache](const QString &text) -> const QCollatorSortKey & {
+        auto found = cache.find(text);
+        if (found == cache.end())
+            found = cache.insert(text, frenchOrderKey(text));
+        return *found;
+    };
+    const QString textA = QString::fromUtf8(static_cast<const char *>(a), lengthA);
+    const QString textB = QString::fromUtf8(static_cast<const char *>(b), lengthB);
+    const int byKey = keyOf(textA).compare(keyOf(textB));
+    return byKey != 0 ? byKey : frenchTieBreak(textA, textB);
+}
+
 } // namespace
 
 BareDatabase::BareDatabase(const QString &path)
@@ -48,6 +66,7 @@ BareDatabase::BareDatabase(const QString &path)
     sqlite3_create_function_v2(m_db, "bench_french_key", 1, flags, nullptr, frenchKeyFunction, nullptr, nullptr,
                                nullptr);
     sqlite3_create_function_v2(m_db, "bench_fold", 1, flags, nullptr, foldFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_collation_v2(m_db, "bench_french", SQLITE_UTF8, &m_orderKeys, frenchOrderCollation, nullptr);
 }
 
 BareDatabase::~BareDatabase()
@@ -96,6 +115,7 @@ void BareDatabase::stepped(const sql::Statement &statement, const QString &query
 
 int BareDatabase::rows(const QString &query, const QStringList &values)
 {
+    m_orderKeys.clear();
     sql::Statement &stmt = statement(query, values);
     int count = 0;
     while (stmt.next())
@@ -141,7 +161,7 @@ QString listQuery(const Category &category, const QString &column)
 {
     const QString order = column.isEmpty()
                               ? QStringLiteral("ref, rowid")
-                              : QStringLiteral("bench_french_key(%1), bench_fold(%1), %1, ref, rowid").arg(column);
+                              : QStringLiteral("%1 COLLATE bench_french, ref, rowid").arg(column);
     return QStringLiteral("SELECT ref, %1, auteur FROM %2 ORDER BY %3").arg(category.nameField, category.table, order);
 }
 

@@ -3,6 +3,8 @@
 #include "store/category.h"
 #include "store/sqlite.h"
 
+#include <QCollatorSortKey>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -47,6 +49,7 @@ private:
 
     sqlite3 *m_db = nullptr;
     std::map<QString, sql::Statement> m_statements;
+    QHash<QString, QCollatorSortKey> m_orderKeys; // for one query at a time
 };
 
 // The SQL the statistics read: `auteurs` once, then the authors of each

@@ -8,6 +8,7 @@
 #include "search/stats.h"
 #include "search/tabchange.h"
 #include "store/french.h"
+#include "store/history.h"
 #include "store/sqlite.h"
 #include "store/stats.h"
 #include "ui/mainform.h"
@@ -274,11 +275,33 @@ namespace {
 // The floors of the edits: the same statement, alone in one transaction,
 // on a copy of the same file with the same settings. A row the program
 // writes along with the change belongs in the same transaction here.
-void commitAlone(BareDatabase &copy, const QString &query, const std::vector<std::optional<QString>> &values)
+// Each change also writes its row of the undo history, in the attached
+// history file, as the program does.
+const QString historyRow = QStringLiteral(
+    "INSERT INTO historique.modifications (at, list, kind, before_ref, before_name, before_author, before_url, "
+    "before_link, after_ref, after_name, after_author, after_url, after_link, added_author) "
+    "VALUES (datetime('now', 'localtime'), ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, NULL)");
+
+void commitAlone(BareDatabase &copy, const QString &query, const std::vector<std::optional<QString>> &values,
+                 const std::vector<std::optional<QString>> &history)
 {
     copy.execute(QStringLiteral("BEGIN IMMEDIATE"));
     copy.execute(query, values);
+    copy.execute(historyRow, history);
     copy.execute(QStringLiteral("COMMIT"));
+}
+
+void attachHistory(BareDatabase &copy, const QString &copyPath)
+{
+    sqlite3 *history = nullptr;
+    sqlite3_open_v2(QFile::encodeName(historyPath(copyPath)).constData(), &history,
+                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const Status made = createHistoryTable(history);
+    sqlite3_close_v2(history);
+    if (!made)
+        fail(made.error());
+    copy.execute(QStringLiteral("ATTACH DATABASE ?1 AS historique"), {historyPath(copyPath)});
+    copy.execute(QStringLiteral("PRAGMA historique.synchronous = EXTRA"));
 }
 
 Measure measureAdd(const Setup &setup, MainWindow &window, BareDatabase &copy)
@@ -308,12 +331,17 @@ Measure measureAdd(const Setup &setup, MainWindow &window, BareDatabase &copy)
                                .arg(zarpo().table, zarpo().nameField);
     Measure add = timeBeside(QStringLiteral("ajout (écrit dans le fichier)"), 20,
                              {makeRoom, [&] { zarpoTab.addButton->click(); }},
-                             QStringLiteral("INSERT seul, validé, sur une copie"),
+                             QStringLiteral("INSERT et sa ligne d'historique, sur une copie"),
                              {[&] {
                                   settle();
                                   copy.execute(removeLast, {last});
                               },
-                              [&] { commitAlone(copy, insert, {last, placeName, author, QString(), QString()}); }},
+                              [&] {
+                                  commitAlone(copy, insert, {last, placeName, author, QString(), QString()},
+                                              {zarpo().table, QStringLiteral("ajout"), std::nullopt, std::nullopt,
+                                               std::nullopt, std::nullopt, std::nullopt, last, placeName, author,
+                                               QString(), QString()});
+                              }},
                              1.5);
     expectNoMessage(setup, add.name);
     if (zarpoTab.grid->rows() != 1000 || zarpoTab.grid->text(999, 0) != last || !zarpoTab.number->text().isEmpty())
@@ -351,12 +379,15 @@ Measure measureUpdate(const Setup &setup, MainWindow &window, BareDatabase &copy
     int floorRun = 0;
     Measure rewrite = timeBeside(QStringLiteral("mise à jour (écrite dans le fichier)"), 20,
                                  {load, [&] { melviTab.updateButton->click(); }},
-                                 QStringLiteral("UPDATE seul, validé, sur une copie"),
+                                 QStringLiteral("UPDATE et sa ligne d'historique, sur une copie"),
                                  {settle,
                                   [&] {
-                                      commitAlone(copy, update, {entry.ref, entry.ref,
-                                                           QStringLiteral("Pointe du Raz %1").arg(++floorRun),
-                                                           entry.author, entry.url, entry.link});
+                                      const QString renamed = QStringLiteral("Pointe du Raz %1").arg(++floorRun);
+                                      commitAlone(copy, update,
+                                                  {entry.ref, entry.ref, renamed, entry.author, entry.url, entry.link},
+                                                  {melvi().table, QStringLiteral("maj"), entry.ref, entry.name,
+                                                   entry.author, entry.url, entry.link, entry.ref, renamed,
+                                                   entry.author, entry.url, entry.link});
                                   }},
                                  1.5);
     expectNoMessage(setup, rewrite.name);
@@ -377,6 +408,7 @@ std::vector<Measure> measureEdits(const Setup &setup, MainWindow &window)
         fail(QStringLiteral("copie du catalogue impossible"));
     BareDatabase copy(copyPath);
     copy.takeSettingsOf(catalogue.handle());
+    attachHistory(copy, copyPath);
     Measure add = measureAdd(setup, window, copy);
     return {add, measureUpdate(setup, window, copy)};
 }

@@ -2,7 +2,9 @@
 
 #include "check/resultfile.h"
 #include "ui/grid.h"
+#include "ui/windowplace.h"
 
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,12 +12,6 @@
 namespace tabrix::check {
 
 namespace {
-
-// Places a widget at a position and size given in twips.
-void place(QWidget *widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
-}
 
 QLabel *label(const QString &name, const QString &caption, Qt::Alignment alignment, QWidget *parent)
 {
@@ -48,17 +44,9 @@ void setLook(QLineEdit *box, const QString &text, const QColor &background, cons
 
 QString shown(std::optional<int> number) { return number ? QString::number(*number) : QStringLiteral("?"); }
 
-// Layout, in twips.
+// The window's first size, in twips; the user may make it larger.
 constexpr int clientWidth = 4950;
 constexpr int clientHeight = 4800;
-constexpr int captionLeft = 120;
-constexpr int captionWidth = 1440;
-constexpr int finderLeft = 1680;
-constexpr int catalogueLeft = 3240;
-constexpr int boxWidth = 1200;
-constexpr int boxHeight = 405;
-constexpr int firstRowTop = 960;
-constexpr int rowPitch = 660;
 
 } // namespace
 
@@ -67,33 +55,38 @@ CheckWindow::CheckWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     setObjectName(QStringLiteral("frm_err"));
     setWindowTitle(QStringLiteral("Erreur"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(pixels(clientWidth), pixels(clientHeight));
 
-    place(label(QStringLiteral("Label1"), QStringLiteral("Résultats entre FND et VRM"), Qt::AlignCenter, this),
-          captionLeft, 120, clientWidth - 2 * captionLeft, 300);
-    place(label(QStringLiteral("Label2"), QStringLiteral("FND"), Qt::AlignCenter, this), finderLeft, 600, boxWidth, 300);
-    place(label(QStringLiteral("Label3"), QStringLiteral("VRM"), Qt::AlignCenter, this), catalogueLeft, 600, boxWidth,
-          300);
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(pixels(120), pixels(120), pixels(120), pixels(60));
+    grid->setHorizontalSpacing(pixels(120));
+    grid->addWidget(label(QStringLiteral("Label1"), QStringLiteral("Résultats entre FND et VRM"), Qt::AlignCenter, this),
+                    0, 0, 1, 3);
+    grid->addWidget(label(QStringLiteral("Label2"), QStringLiteral("FND"), Qt::AlignCenter, this), 1, 1);
+    grid->addWidget(label(QStringLiteral("Label3"), QStringLiteral("VRM"), Qt::AlignCenter, this), 1, 2);
 
     // The captions of the rows kept the names they were given one by one.
     static const std::array<QString, rowCount> captionNames = {"Label4", "Label7", "Label5", "Label6"};
     for (const Category *category : rowCategories()) {
         const int row = category->checkRow;
-        const int top = firstRowTop + (row - 1) * rowPitch;
-        place(label(captionNames.at(std::size_t(row - 1)), category->tabCaption, Qt::AlignRight | Qt::AlignVCenter,
-                    this),
-              captionLeft, top, captionWidth, boxHeight);
+        grid->addWidget(label(captionNames.at(std::size_t(row - 1)), category->tabCaption,
+                              Qt::AlignRight | Qt::AlignVCenter, this),
+                        row + 1, 0);
         QLineEdit *found = box(QStringLiteral("fnd_%1").arg(row), this);
         QLineEdit *counted = box(QStringLiteral("vrm_%1").arg(row), this);
-        place(found, finderLeft, top, boxWidth, boxHeight);
-        place(counted, catalogueLeft, top, boxWidth, boxHeight);
+        grid->addWidget(found, row + 1, 1);
+        grid->addWidget(counted, row + 1, 2);
         m_finder.at(std::size_t(row - 1)) = found;
         m_catalogue.at(std::size_t(row - 1)) = counted;
     }
     m_missing = label(QStringLiteral("lbl_manquants"), QString(), Qt::AlignLeft | Qt::AlignTop, this);
     m_missing->setWordWrap(true);
-    place(m_missing, captionLeft, firstRowTop + rowCount * rowPitch, clientWidth - 2 * captionLeft,
-          clientHeight - firstRowTop - rowCount * rowPitch - 60);
+    grid->addWidget(m_missing, rowCount + 2, 0, 1, 3);
+    grid->setRowStretch(rowCount + 2, 1);
+    for (int column = 0; column < 3; ++column)
+        grid->setColumnStretch(column, 1);
+
+    resize(pixels(clientWidth), pixels(clientHeight));
+    rememberPlace(this, QStringLiteral("verification"));
 }
 
 void CheckWindow::showPair(int row, std::optional<int> found, std::optional<int> counted)

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 #include <QThread>
@@ -154,6 +155,36 @@ void installShippedFinder(const ProgramDir &dir)
 class TestCheckWindow : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true); // settings of its own, left by no earlier run
+        QSettings(QStringLiteral("Tabrix"), QStringLiteral("Tabrix")).clear();
+    }
+
+    // Made larger by the user, the window's boxes and label grow, and the
+    // next check opens it at that size.
+    void grownWindowIsKept()
+    {
+        QSize grown;
+        {
+            auto *window = new CheckWindow;
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            const int box = window->finderBox(1)->width();
+            const int label = window->findChild<QLabel *>("lbl_manquants")->height();
+            window->resize(window->width() + 200, window->height() + 150);
+            QTRY_VERIFY(window->finderBox(1)->width() > box + 50);
+            QVERIFY(window->findChild<QLabel *>("lbl_manquants")->height() > label + 100);
+            grown = window->size();
+            QVERIFY(window->close());
+        }
+        auto *again = new CheckWindow;
+        again->show();
+        QVERIFY(QTest::qWaitForWindowExposed(again));
+        QCOMPARE(again->size(), grown);
+        again->close();
+    }
+
     void windowControls()
     {
         CheckWindow window;

@@ -6,6 +6,7 @@
 #include "editing/editing.h"
 #include "search/search.h"
 #include "store/authors.h"
+#include "ui/colours.h"
 #include "ui/pendingedits.h"
 #include "ui/wheelguard.h"
 
@@ -22,8 +23,6 @@
 namespace tabrix {
 
 namespace {
-
-const QColor lightGreen(192, 255, 192);
 
 QLabel *label(const QString &name, const QString &caption, QWidget *parent)
 {
@@ -46,7 +45,7 @@ MainWindow::MainWindow(std::unique_ptr<Catalogue> catalogue, Services &services,
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zarpo - Melvi - Trunda - 4.3-1"));
     QPalette p = palette();
-    p.setColor(QPalette::Window, lightGreen);
+    p.setColor(QPalette::Window, colours::window());
     setPalette(p);
     setAutoFillBackground(true);
 

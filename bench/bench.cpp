@@ -5,6 +5,7 @@
 #include "scenario.h"
 
 #include "app/startup.h"
+#include "support/recordingservices.h"
 #include "store/schema.h"
 #include "store/sqlite.h"
 

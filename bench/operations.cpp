@@ -5,8 +5,9 @@
 
 #include "app/startup.h"
 #include "search/searchtab.h"
-#include "search/stats.h"
-#include "search/tabchange.h"
+#include "stats/stats.h"
+#include "stats/tabchange.h"
+#include "support/authorcountsreference.h"
 #include "store/french.h"
 #include "store/history.h"
 #include "store/sqlite.h"
@@ -73,19 +74,19 @@ std::vector<std::vector<QStringList>> statsTexts(const MainForm &form)
 void referenceTabChange(MainForm &form, Context &context)
 {
     for (const Category &category : categories()) {
-        search::writeStatsHeader(*form.statsGrids[std::size_t(category.id)]);
+        stats::writeStatsHeader(*form.statsGrids[std::size_t(category.id)]);
         form.tab(category).clearFields();
     }
     for (const Category &category : categories()) {
         Result<std::vector<AuthorCount>> counts = authorCountsOneByOne(*context.catalogue, category);
         if (!counts)
             fail(counts.error());
-        search::showAuthorCounts(*form.statsGrids[std::size_t(category.id)], std::move(*counts));
+        stats::showAuthorCounts(*form.statsGrids[std::size_t(category.id)], std::move(*counts));
     }
-    if (const int row = search::lastHighlightedRow(form); row > 0) {
+    if (const int row = stats::lastHighlightedRow(form); row > 0) {
         for (CategoryTab *tab : form.tabs)
             if (row < tab->grid->rows())
-                tab->grid->setCellBackground(row, search::highlightColumn, QColor());
+                tab->grid->setCellBackground(row, stats::highlightColumn, QColor());
     }
     form.lastSel->setText(QStringLiteral("0"));
 }
@@ -194,7 +195,7 @@ std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
         QStringLiteral("SQL des statistiques et de la liste"), {settle, [&] { stepAll(bare, jumpQueries); }}, 2);
     if (form.onglet->currentIndex() != melvi().tabIndex ||
         search::entryNumber(grid.text(grid.row(), 0)) != number ||
-        grid.cellBackground(grid.row(), search::highlightColumn) != search::highlightColor())
+        grid.cellBackground(grid.row(), stats::highlightColumn) != stats::highlightColor())
         fail(QStringLiteral("le saut n'a pas mis l'entrée %1 en évidence").arg(number));
     expectNoMessage(setup, jump.name);
     return {search, jump};

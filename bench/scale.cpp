@@ -3,7 +3,7 @@
 #include "scenario.h"
 
 #include "app/startup.h"
-#include "ui/services.h"
+#include "support/recordingservices.h"
 
 #include <QDir>
 #include <QTemporaryDir>

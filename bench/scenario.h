@@ -2,13 +2,14 @@
 
 #include "measure.h"
 
+#include "support/recordingservices.h"
+
 #include <QString>
 
 #include <vector>
 
 namespace tabrix {
 class MainWindow;
-class RecordingServices;
 }
 
 namespace tabrix::bench {

@@ -8,7 +8,7 @@
 // first.
 #include "app/qtfrench.h"
 #include "app/startup.h"
-#include "ui/services.h"
+#include "support/recordingservices.h"
 
 #include <QApplication>
 #include <QMainWindow>

@@ -21,15 +21,15 @@ namespace tabrix::browse {
 
 namespace {
 
-DisplayOption selectedOption(const CategoryTab &tab)
+Display selectedOption(const CategoryTab &tab)
 {
     if (tab.webOption->isChecked())
-        return DisplayOption::ImageLink;
+        return Display::ImageLink;
     if (tab.forumOption->isChecked())
-        return DisplayOption::ForumLink;
+        return Display::ForumLink;
     if (tab.windowOption->isChecked())
-        return DisplayOption::PictureWindow;
-    return DisplayOption::None;
+        return Display::PictureWindow;
+    return Display::Nothing;
 }
 
 } // namespace

@@ -20,18 +20,18 @@ bool linksAvailable(const Category &category, const Entry &entry)
     return true;
 }
 
-Display chooseDisplay(const Category &category, const Entry &entry, DisplayOption option)
+Display chooseDisplay(const Category &category, const Entry &entry, Display option)
 {
     if (!linksAvailable(category, entry))
         return Display::Nothing;
     switch (option) {
-    case DisplayOption::ImageLink:
+    case Display::ImageLink:
         return entry.url ? Display::ImageLink : Display::Nothing;
-    case DisplayOption::ForumLink:
+    case Display::ForumLink:
         return entry.link ? Display::ForumLink : Display::Nothing;
-    case DisplayOption::PictureWindow:
+    case Display::PictureWindow:
         return Display::PictureWindow;
-    case DisplayOption::None:
+    case Display::Nothing:
         break;
     }
     return Display::Nothing;

@@ -5,10 +5,8 @@
 
 namespace tabrix::browse {
 
-// The option selected in a tab's "Affichage" frame.
-enum class DisplayOption { None, PictureWindow, ImageLink, ForumLink };
-
-// What a click on an entry opens when "Afficher" is ticked.
+// What a click on an entry opens when "Afficher" is ticked: the option
+// selected in the tab's "Affichage" frame, and what is opened in the end.
 enum class Display { Nothing, PictureWindow, ImageLink, ForumLink };
 
 // Whether the entry's links allow anything to be opened: its image link is
@@ -18,6 +16,6 @@ bool linksAvailable(const Category &category, const Entry &entry);
 
 // What to open for this entry with this option. An option that would open
 // a link with no value opens nothing.
-Display chooseDisplay(const Category &category, const Entry &entry, DisplayOption option);
+Display chooseDisplay(const Category &category, const Entry &entry, Display option);
 
 } // namespace tabrix::browse

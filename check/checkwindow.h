@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/colours.h"
+
 #include <QColor>
 #include <QWidget>
 
@@ -21,12 +23,12 @@ public:
     static constexpr int rowCount = 4;
 
     // The looks of a pair of boxes.
-    static QColor agreeingBackground() { return QColor(255, 255, 0); }
-    static QColor agreeingText() { return QColor(0, 0, 0); }
-    static QColor differingBackground() { return QColor(255, 0, 0); }
-    static QColor differingText() { return QColor(255, 255, 0); }
-    static QColor unknownBackground() { return QColor(212, 212, 212); }
-    static QColor unknownText() { return QColor(0, 0, 0); }
+    static QColor agreeingBackground() { return colours::agreeingBackground(); }
+    static QColor agreeingText() { return colours::agreeingText(); }
+    static QColor differingBackground() { return colours::differingBackground(); }
+    static QColor differingText() { return colours::differingText(); }
+    static QColor unknownBackground() { return colours::unknownBackground(); }
+    static QColor unknownText() { return colours::unknownText(); }
 
     explicit CheckWindow(QWidget *parent = nullptr);
 

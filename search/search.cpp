@@ -1,7 +1,7 @@
 #include "search/search.h"
 
 #include "search/searchtab.h"
-#include "search/tabchange.h"
+#include "stats/tabchange.h"
 #include "ui/mainform.h"
 
 namespace tabrix::search {
@@ -9,7 +9,7 @@ namespace tabrix::search {
 void attach(MainForm &form, Context &context)
 {
     QObject::connect(form.onglet, &TabControl::currentChanged, form.window,
-                     [&form, &context](int) { handleTabChange(form, context); });
+                     [&form, &context](int) { stats::handleTabChange(form, context); });
     new SearchTab(form, context, form.window);
 }
 

@@ -1,6 +1,6 @@
 #include "search/searchtab.h"
 
-#include "search/tabchange.h"
+#include "stats/tabchange.h"
 #include "store/catalogue.h"
 #include "store/french.h"
 #include "ui/mainform.h"
@@ -159,12 +159,12 @@ void SearchTab::jump(int resultRow)
     if (m_form.onglet->currentIndex() != category.tabIndex)
         return; // the user kept what the fields hold
 
-    const int previous = lastHighlightedRow(m_form);
-    grid.setCurrentCell(row, highlightColumn);
+    const int previous = stats::lastHighlightedRow(m_form);
+    grid.setCurrentCell(row, stats::highlightColumn);
     grid.setTopRow(row);
-    grid.setCellBackground(row, highlightColumn, highlightColor());
+    grid.setCellBackground(row, stats::highlightColumn, stats::highlightColor());
     if (previous > 0 && previous != row && previous < grid.rows())
-        grid.setCellBackground(previous, highlightColumn, normalColor());
+        grid.setCellBackground(previous, stats::highlightColumn, stats::normalColor());
     m_form.lastSel->setText(QString::number(row));
 
     tab.clearFields();

@@ -41,17 +41,6 @@ void authorKeyFunction(sqlite3_context *context, int, sqlite3_value **values)
     sqlite3_result_text(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
 }
 
-// Makes tabrix_author_key() known to the catalogue's connection, once.
-int registerAuthorKey(sqlite3 *db)
-{
-    sql::Statement probe(db, QStringLiteral("SELECT tabrix_author_key('')"));
-    if (probe.valid())
-        return SQLITE_OK;
-    return sqlite3_create_function_v2(db, "tabrix_author_key", 1,
-                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                                      authorKeyFunction, nullptr, nullptr, nullptr);
-}
-
 Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &category)
 {
     // One walk over the list in stored order, tallying each exact spelling
@@ -121,6 +110,16 @@ Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &
 
 } // namespace
 
+int registerAuthorKey(sqlite3 *db)
+{
+    sql::Statement probe(db, QStringLiteral("SELECT tabrix_author_key('')"));
+    if (probe.valid())
+        return SQLITE_OK;
+    return sqlite3_create_function_v2(db, "tabrix_author_key", 1,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                      authorKeyFunction, nullptr, nullptr, nullptr);
+}
+
 Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Category &category)
 {
     return countsOf(catalogue, category);
@@ -132,40 +131,6 @@ std::vector<Result<std::vector<AuthorCount>>> authorCountsOfEveryList(Catalogue 
     for (const Category &category : categories())
         all.push_back(countsOf(catalogue, category));
     return all;
-}
-
-Result<std::vector<AuthorCount>> authorCountsOneByOne(Catalogue &catalogue, const Category &category)
-{
-    if (const int code = registerAuthorKey(catalogue.handle()); code != SQLITE_OK)
-        return Failure{countFailure(catalogue, category, code)};
-    // The authors in the order of their first entry, then one query each.
-    QStringList keys;
-    {
-        sql::Statement &query = catalogue.statement(
-            QStringLiteral("SELECT author FROM (SELECT tabrix_author_key(auteur) AS author, min(rowid) AS first "
-                           "FROM %1 WHERE auteur IS NOT NULL GROUP BY author) WHERE author <> '' ORDER BY first")
-                .arg(category.table));
-        while (query.next())
-            keys << query.text(0);
-        if (query.failed())
-            return Failure{countFailure(catalogue, category, query.code())};
-    }
-
-    std::vector<AuthorCount> counts;
-    for (const QString &key : std::as_const(keys)) {
-        sql::Statement &query = catalogue.statement(
-            QStringLiteral("SELECT auteur FROM %1 WHERE tabrix_author_key(auteur) = ?1 ORDER BY rowid").arg(category.table));
-        query.bind(1, key);
-        AuthorCount count;
-        while (query.next()) {
-            ++count.count;
-            count.author = query.text(0);
-        }
-        if (query.failed())
-            return Failure{countFailure(catalogue, category, query.code())};
-        counts.push_back(std::move(count));
-    }
-    return counts;
 }
 
 void rankAuthorCounts(std::vector<AuthorCount> &counts)

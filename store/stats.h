@@ -8,6 +8,8 @@
 
 #include <vector>
 
+struct sqlite3;
+
 namespace tabrix {
 
 // How many entries of a list one author has posted, with the author shown
@@ -32,10 +34,10 @@ Result<std::vector<AuthorCount>> authorCounts(Catalogue &catalogue, const Catego
 // authorCounts() of the four lists, in categories() order.
 std::vector<Result<std::vector<AuthorCount>>> authorCountsOfEveryList(Catalogue &catalogue);
 
-// The same counts made the plain way: one query per author, walking every
-// matching entry. Slow on a large catalogue; kept as the reference the
-// grouped count is checked against.
-Result<std::vector<AuthorCount>> authorCountsOneByOne(Catalogue &catalogue, const Category &category);
+// Makes tabrix_author_key(text) known to a connection, once: the text with
+// letter case folded and surrounding blanks set aside, as authors are told
+// apart in the counts. An SQLite result code.
+int registerAuthorKey(sqlite3 *db);
 
 // The order of a statistics grid: the most entries first, equal counts in
 // French order of the shown names; otherwise the given order is kept.

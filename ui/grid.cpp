@@ -1,5 +1,7 @@
 #include "ui/grid.h"
 
+#include "ui/colours.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -211,13 +213,13 @@ Grid::Grid(const QString &name, int columns, Look look, QWidget *parent)
         setSelectionMode(QAbstractItemView::NoSelection);
         break;
     case Look::Search:
-        p.setColor(QPalette::Highlight, QColor(128, 255, 255));
+        p.setColor(QPalette::Highlight, colours::searchSelection());
         p.setColor(QPalette::HighlightedText, Qt::black);
         break;
     case Look::Stats:
-        p.setColor(QPalette::Highlight, QColor(0, 0, 255));
+        p.setColor(QPalette::Highlight, colours::statsSelection());
         p.setColor(QPalette::HighlightedText, Qt::white);
-        setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(192, 255, 255); }"));
+        setStyleSheet(QStringLiteral("QTableView { gridline-color: %1; }").arg(colours::statsGridLines().name()));
         break;
     }
     setPalette(p);

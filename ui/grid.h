@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/colours.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QHash>
@@ -93,7 +95,7 @@ public:
 
     // The row whose entry the edit fields show, painted in loadedRowColor()
     // (cells with a colour of their own keep it); 0 for none.
-    static QColor loadedRowColor() { return QColor(190, 220, 255); }
+    static QColor loadedRowColor() { return colours::loadedRow(); }
     int loadedRow() const { return m_model->markedRow() + 1; }
     void setLoadedRow(int row);
 

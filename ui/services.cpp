@@ -68,17 +68,4 @@ bool DesktopServices::ask(QWidget *parent, const QString &text, const QString &a
     return box.clickedButton() == yes;
 }
 
-bool RecordingServices::ask(QWidget *, const QString &text, const QString &, const QString &)
-{
-    questions.append(text);
-    return answers.isEmpty() ? answer : answers.takeFirst();
-}
-
-void RecordingServices::message(QWidget *, const QString &text, MessageIcon icon)
-{
-    messages.append({text, icon});
-    if (onMessage)
-        onMessage(messages.last());
-}
-
 } // namespace tabrix

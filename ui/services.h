@@ -61,30 +61,4 @@ public:
     bool ask(QWidget *parent, const QString &text, const QString &accept, const QString &decline) override;
 };
 
-// Records messages instead of showing them (a wait message too, as one
-// without icon). `onMessage`, when set, runs as the user would act while
-// the box is open.
-class RecordingServices : public Services {
-public:
-    struct Message {
-        QString text;
-        MessageIcon icon;
-    };
-
-    void message(QWidget *parent, const QString &text, MessageIcon icon) override;
-    // Records the question and gives the first of `answers`, or `answer`
-    // when none is left (the accepting one unless a test says otherwise).
-    using Services::ask;
-    bool ask(QWidget *parent, const QString &text, const QString &accept, const QString &decline) override;
-
-    QList<Message> messages;
-    std::function<void(const Message &)> onMessage;
-    QStringList questions;
-    QList<bool> answers;
-    bool answer = true;
-
-    QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
-    void clear() { messages.clear(); }
-};
-
 } // namespace tabrix

@@ -9,7 +9,7 @@
 #include "support/testsupport.h"
 #include "support/userinput.h"
 #include "ui/categorytab.h"
-#include "ui/services.h"
+#include "support/recordingservices.h"
 
 #include <QComboBox>
 #include <QLineEdit>

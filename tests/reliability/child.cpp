@@ -17,7 +17,7 @@
 #include "editing/entryops.h"
 #include "store/catalogue.h"
 #include "ui/categorytab.h"
-#include "ui/services.h"
+#include "support/recordingservices.h"
 
 #include <QApplication>
 #include <QFile>

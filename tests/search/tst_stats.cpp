@@ -7,6 +7,7 @@
 
 #include "store/schema.h"
 #include "store/stats.h"
+#include "support/authorcountsreference.h"
 
 
 using namespace tabrix;

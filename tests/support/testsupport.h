@@ -2,7 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "store/catalogue.h"
-#include "ui/services.h"
+#include "support/recordingservices.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

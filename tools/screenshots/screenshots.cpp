@@ -3,6 +3,7 @@
 // from this machine. Run under a real X server (xvfb-run): see
 // scripts/screenshots.sh.
 #include "app/startup.h"
+#include "support/recordingservices.h"
 #include "browse/browse.h"
 #include "image/imagewindow.h"
 #include "store/schema.h"

@@ -6,7 +6,7 @@ namespace tabrix {
 class Grid;
 }
 
-namespace tabrix::search {
+namespace tabrix::stats {
 
 // Writes the "Auteur" / "Posts" headers of a statistics grid with their
 // widths and alignments.
@@ -16,4 +16,4 @@ void writeStatsHeader(Grid &grid);
 // order), one row each, then one empty row.
 void showAuthorCounts(Grid &grid, std::vector<AuthorCount> counts);
 
-} // namespace tabrix::search
+} // namespace tabrix::stats

@@ -1,12 +1,12 @@
-#include "search/tabchange.h"
+#include "stats/tabchange.h"
 
-#include "search/stats.h"
+#include "stats/stats.h"
 #include "store/stats.h"
 #include "ui/mainform.h"
 
 #include <QLineEdit>
 
-namespace tabrix::search {
+namespace tabrix::stats {
 
 int lastHighlightedRow(const MainForm &form)
 {
@@ -48,4 +48,4 @@ void handleTabChange(MainForm &form, Context &context)
         context.services->message(form.window, failure, MessageIcon::Critical);
 }
 
-} // namespace tabrix::search
+} // namespace tabrix::stats

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/colours.h"
+
 #include <QColor>
 
 namespace tabrix {
@@ -7,12 +9,12 @@ struct Context;
 struct MainForm;
 }
 
-namespace tabrix::search {
+namespace tabrix::stats {
 
 // The colour that marks the entry reached from a search result, and the
 // "colour" that gives a cell its normal look back (none of its own, so the
 // loaded row's tint shows through).
-inline QColor highlightColor() { return QColor(255, 255, 0); }
+inline QColor highlightColor() { return colours::jump(); }
 inline QColor normalColor() { return QColor(); }
 
 // The column of a category grid whose cell a jump from the search paints.
@@ -27,4 +29,4 @@ void handleTabChange(MainForm &form, Context &context);
 // The grid row named by `last_sel`, or 0 when none is highlighted.
 int lastHighlightedRow(const MainForm &form);
 
-} // namespace tabrix::search
+} // namespace tabrix::stats

@@ -1,8 +1,8 @@
-#include "search/stats.h"
+#include "stats/stats.h"
 
 #include "ui/grid.h"
 
-namespace tabrix::search {
+namespace tabrix::stats {
 
 void writeStatsHeader(Grid &grid)
 {
@@ -25,4 +25,4 @@ void showAuthorCounts(Grid &grid, std::vector<AuthorCount> counts)
     grid.setRowTexts(std::move(rows));
 }
 
-} // namespace tabrix::search
+} // namespace tabrix::stats

@@ -1,0 +1,31 @@
+#pragma once
+
+// Every colour the windows paint with, in one place.
+
+#include <QColor>
+
+namespace tabrix::colours {
+
+// The main window's background.
+inline QColor window() { return QColor(192, 255, 192); }
+
+// Lists of entries: the cell a jump from a search result lands on, and the
+// row whose values are loaded into the fields.
+inline QColor jump() { return QColor(255, 255, 0); }
+inline QColor loadedRow() { return QColor(190, 220, 255); }
+
+// The selection of the search results and of the statistics, and the lines
+// between the statistics' cells.
+inline QColor searchSelection() { return QColor(128, 255, 255); }
+inline QColor statsSelection() { return QColor(0, 0, 255); }
+inline QColor statsGridLines() { return QColor(192, 255, 255); }
+
+// The check window's pairs of numbers: agreeing, differing, unknown.
+inline QColor agreeingBackground() { return QColor(255, 255, 0); }
+inline QColor agreeingText() { return QColor(0, 0, 0); }
+inline QColor differingBackground() { return QColor(255, 0, 0); }
+inline QColor differingText() { return QColor(255, 255, 0); }
+inline QColor unknownBackground() { return QColor(212, 212, 212); }
+inline QColor unknownText() { return QColor(0, 0, 0); }
+
+} // namespace tabrix::colours

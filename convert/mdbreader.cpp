@@ -2,6 +2,7 @@
 
 #include "store/filekind.h"
 #include "store/plainfile.h"
+#include "store/systemerror.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,11 +60,6 @@ private:
 constexpr int rowOffsetMask = 0x1fff;
 // Room for the longest text bound from a field (memo fields included).
 constexpr size_t bindSize = 1 << 20;
-
-QString shown(const QString &path)
-{
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
 
 QString formatName(guint32 version)
 {
@@ -173,17 +169,17 @@ Result<AccessFile> readAccessFile(const QString &path)
         return Failure{regular.error()};
     switch (inspectFile(path)) {
     case FileKind::Missing:
-        return Failure{QStringLiteral("Le fichier « %1 » est introuvable.").arg(shown(path))};
+        return Failure{QStringLiteral("Le fichier « %1 » est introuvable.").arg(shownPath(path))};
     case FileKind::Directory:
-        return Failure{QStringLiteral("« %1 » est un dossier, pas une base Access.").arg(shown(path))};
+        return Failure{QStringLiteral("« %1 » est un dossier, pas une base Access.").arg(shownPath(path))};
     case FileKind::Unreadable:
-        return Failure{QStringLiteral("Le fichier « %1 » ne peut pas être lu : permission refusée.").arg(shown(path))};
+        return Failure{QStringLiteral("Le fichier « %1 » ne peut pas être lu : permission refusée.").arg(shownPath(path))};
     case FileKind::Sqlite:
         return Failure{QStringLiteral("Le fichier « %1 » n'est pas une base Access : il est déjà au format de "
                                       "Tabrix, il n'y a rien à convertir.")
-                           .arg(shown(path))};
+                           .arg(shownPath(path))};
     case FileKind::Other:
-        return Failure{QStringLiteral("Le fichier « %1 » n'est pas une base Access.").arg(shown(path))};
+        return Failure{QStringLiteral("Le fichier « %1 » n'est pas une base Access.").arg(shownPath(path))};
     case FileKind::Access:
         break;
     }
@@ -193,7 +189,7 @@ Result<AccessFile> readAccessFile(const QString &path)
     const QuietLibrary quiet;
     std::unique_ptr<MdbHandle, HandleCloser> mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
     auto unreadable = [&](const QString &reason) {
-        return Failure{QStringLiteral("La base Access « %1 » ne peut pas être lue : %2.").arg(shown(path), reason)};
+        return Failure{QStringLiteral("La base Access « %1 » ne peut pas être lue : %2.").arg(shownPath(path), reason)};
     };
     if (!mdb)
         return unreadable(QStringLiteral("fichier endommagé ou d'un format inconnu"));

@@ -3,6 +3,7 @@
 #include "store/filekind.h"
 #include "store/french.h"
 #include "store/history.h"
+#include "store/systemerror.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,11 +25,6 @@ namespace tabrix {
 namespace {
 
 constexpr int busyWaitMs = 3000;
-
-QString shownPath(const QString &path)
-{
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
 
 Catalogue::OpenFailure failure(Catalogue::Problem problem, QString message)
 {

@@ -4,6 +4,7 @@
 #include "store/filekind.h"
 #include "store/history.h"
 #include "store/sqlite.h"
+#include "store/systemerror.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,11 +19,6 @@
 namespace tabrix {
 
 namespace {
-
-QString shown(const QString &path)
-{
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
 
 QString copyName(const QString &cataloguePath, const QDateTime &at, const QString &tag = QString())
 {
@@ -43,17 +39,16 @@ Status backUp(sqlite3 *source, const QString &target)
 {
     const QString temporary = target + QStringLiteral(".tmp");
     QFile::remove(temporary);
-    sqlite3 *db = nullptr;
-    int code = sqlite3_open_v2(QFile::encodeName(temporary).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                               nullptr);
+    sql::Connection db;
+    int code = db.open(temporary, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     if (code == SQLITE_OK) {
-        sqlite3_backup *backup = sqlite3_backup_init(db, "main", source, "main");
-        code = backup ? sqlite3_backup_step(backup, -1) : sqlite3_errcode(db);
+        sqlite3_backup *backup = sqlite3_backup_init(db.get(), "main", source, "main");
+        code = backup ? sqlite3_backup_step(backup, -1) : sqlite3_errcode(db.get());
         const int finished = backup ? sqlite3_backup_finish(backup) : SQLITE_OK;
         if (code == SQLITE_DONE)
             code = finished;
     }
-    sqlite3_close_v2(db);
+    db.close();
     if (code != SQLITE_OK || !QFile::rename(temporary, target)) {
         QFile::remove(temporary);
         QFile::remove(temporary + QStringLiteral("-journal"));
@@ -100,7 +95,7 @@ Status writeDailyCopy(Catalogue &catalogue, const QDateTime &now)
     const auto failed = [&](const QString &why) {
         return Failure{QStringLiteral("La copie de sécurité du jour n'a pas pu être écrite dans « %1 » : %2. "
                                       "Tabrix démarre quand même ; le catalogue n'est pas touché.")
-                           .arg(shown(folder), why)};
+                           .arg(shownPath(folder), why)};
     };
     if (!QDir().mkpath(folder))
         return failed(QStringLiteral("le dossier ne peut pas être créé"));
@@ -118,15 +113,14 @@ Status writeDailyCopy(Catalogue &catalogue, const QDateTime &now)
 Status restoreCopy(const QString &copy, const QString &path, const QDateTime &now)
 {
     const auto failed = [&](const QString &why) {
-        return Failure{QStringLiteral("La copie « %1 » n'a pas été remise en place : %2.").arg(shown(copy), why)};
+        return Failure{QStringLiteral("La copie « %1 » n'a pas été remise en place : %2.").arg(shownPath(copy), why)};
     };
     if (inspectFile(copy) != FileKind::Sqlite)
         return failed(QStringLiteral("ce n'est pas un catalogue Tabrix"));
-    sqlite3 *source = nullptr;
-    int code = sqlite3_open_v2(QFile::encodeName(copy).constData(), &source, SQLITE_OPEN_READONLY, nullptr);
-    const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> closer(source, sqlite3_close_v2);
+    sql::Connection source;
+    int code = source.open(copy, SQLITE_OPEN_READONLY);
     {
-        sql::Statement check(source, QStringLiteral("PRAGMA quick_check"));
+        sql::Statement check(source.get(), QStringLiteral("PRAGMA quick_check"));
         if (code != SQLITE_OK || !check.next() || check.text(0) != QLatin1String("ok"))
             return failed(QStringLiteral("la copie est endommagée"));
     }
@@ -138,16 +132,15 @@ Status restoreCopy(const QString &copy, const QString &path, const QDateTime &no
         return failed(QStringLiteral("Tabrix a ce catalogue ouvert ; fermez-le, puis recommencez"));
     const QString folder = copiesFolder(path);
     if (!QDir().mkpath(folder))
-        return failed(QStringLiteral("le dossier « %1 » ne peut pas être créé").arg(shown(folder)));
+        return failed(QStringLiteral("le dossier « %1 » ne peut pas être créé").arg(shownPath(folder)));
 
     if (exists) {
         // Opening the current file plays back its own journal, if one was
         // left, into it: the copy kept is whole, and the journal is gone.
-        sqlite3 *current = nullptr;
-        code = sqlite3_open_v2(QFile::encodeName(path).constData(), &current, SQLITE_OPEN_READWRITE, nullptr);
-        const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> currentCloser(current, sqlite3_close_v2);
+        sql::Connection current;
+        code = current.open(path, SQLITE_OPEN_READWRITE);
         const QString kept = QDir(folder).filePath(copyName(path, now, QStringLiteral("-avant-restauration")));
-        Status keptCopy = code == SQLITE_OK ? backUp(current, kept) : Failure{sql::describe(code)};
+        Status keptCopy = code == SQLITE_OK ? backUp(current.get(), kept) : Failure{sql::describe(code)};
         if (!keptCopy)
             return failed(QStringLiteral("le catalogue actuel n'a pas pu être gardé (%1)").arg(keptCopy.error()));
     }
@@ -163,7 +156,7 @@ Status restoreCopy(const QString &copy, const QString &path, const QDateTime &no
     QFile::remove(history + QStringLiteral("-journal"));
 
     const QString temporary = path + QStringLiteral(".restauration");
-    if (Status written = backUp(source, temporary); !written)
+    if (Status written = backUp(source.get(), temporary); !written)
         return failed(written.error());
     if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
         QFile::remove(temporary);

@@ -51,19 +51,18 @@ Status makeCatalogue(const QString &path, const std::function<Status(sqlite3 *)>
     NewFile file(path);
     if (Status reserved = file.reserve(); !reserved)
         return reserved;
-    sqlite3 *db = nullptr;
-    const int code = sqlite3_open_v2(QFile::encodeName(file.temporaryPath()).constData(), &db,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
+    sql::Connection db;
+    const int code = db.open(file.temporaryPath(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW);
     Status status = success();
     if (code != SQLITE_OK)
         status = Failure{sql::describe(code)};
     if (status)
-        status = run(db, QStringLiteral("BEGIN;\n") + schemaText());
+        status = run(db.get(), QStringLiteral("BEGIN;\n") + schemaText());
     if (status && fill)
-        status = fill(db);
+        status = fill(db.get());
     if (status)
-        status = run(db, QStringLiteral("COMMIT;"));
-    sqlite3_close_v2(db);
+        status = run(db.get(), QStringLiteral("COMMIT;"));
+    db.close();
     if (!status)
         return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être créé : %2.").arg(shownPath(path), status.error())};
     if (verify)

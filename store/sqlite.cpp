@@ -1,6 +1,10 @@
 #include "store/sqlite.h"
 
+#include <QFile>
+
 #include <sqlite3.h>
+
+#include <utility>
 
 namespace tabrix::sql {
 
@@ -14,6 +18,39 @@ Statement::Statement(sqlite3 *db, const QString &query)
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
     }
+}
+
+Connection::Connection(Connection &&other) noexcept : m_db(std::exchange(other.m_db, nullptr)) {}
+
+Connection &Connection::operator=(Connection &&other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_db = std::exchange(other.m_db, nullptr);
+    }
+    return *this;
+}
+
+int Connection::open(const QString &path, int flags)
+{
+    close();
+    sqlite3 *db = nullptr;
+    const int code = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    if (code == SQLITE_OK)
+        m_db = db;
+    else
+        sqlite3_close_v2(db);
+    return code;
+}
+
+void Connection::close()
+{
+    sqlite3_close_v2(std::exchange(m_db, nullptr));
+}
+
+int Connection::exec(const char *sql) const
+{
+    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
 }
 
 Statement::~Statement()

@@ -11,6 +11,32 @@ struct sqlite3_stmt;
 
 namespace tabrix::sql {
 
+// An SQLite connection, closed when it goes out of scope (statements made
+// on it must be gone by then).
+class Connection {
+public:
+    Connection() = default;
+    explicit Connection(sqlite3 *db) : m_db(db) {}
+    ~Connection() { close(); }
+    Connection(Connection &&other) noexcept;
+    Connection &operator=(Connection &&other) noexcept;
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Opens a file with sqlite3_open_v2's flags; SQLite's result code. On
+    // failure the connection stays closed.
+    int open(const QString &path, int flags);
+    void close();
+
+    sqlite3 *get() const { return m_db; }
+    explicit operator bool() const { return m_db != nullptr; }
+    // Runs SQL that takes no value from outside; SQLite's result code.
+    int exec(const char *sql) const;
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
 // A prepared statement, finalised when it goes out of scope. Values are
 // always bound as parameters, never pasted into the query text.
 class Statement {

@@ -4,6 +4,7 @@
 
 #include "store/filekind.h"
 #include "store/history.h"
+#include "store/systemerror.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,15 +13,6 @@
 #include <sqlite3.h>
 
 namespace tabrix {
-
-namespace {
-
-QString shownPath(const QString &path)
-{
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
-
-} // namespace
 
 Status Catalogue::attachHistory(bool create)
 {
@@ -36,11 +28,10 @@ Status Catalogue::attachHistory(bool create)
     // missing history is made, empty, on a connection of its own, which
     // also finishes one left half-made by an interrupted program.
     if (!readOnly()) {
-        sqlite3 *db = nullptr;
-        int code = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                   nullptr);
-        Status created = code == SQLITE_OK ? createHistoryTable(db) : Failure{sql::describe(code)};
-        sqlite3_close_v2(db);
+        sql::Connection db;
+        const int code = db.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        Status created = code == SQLITE_OK ? createHistoryTable(db.get()) : Failure{sql::describe(code)};
+        db.close();
         if (!created)
             return Failure{QStringLiteral("L'historique « %1 » ne peut pas être préparé : %2. Déplacez-le, puis "
                                           "relancez Tabrix")

@@ -66,7 +66,7 @@ Status copyKeptPictures(const QString &path, const QString &copyPath)
     if (!from.exists() || from.canonicalPath() == QFileInfo(to.path()).canonicalFilePath())
         return success();
     if (!QDir().mkpath(to.path()))
-        return Failure{QStringLiteral("Le dossier « %1 » ne peut pas être créé.").arg(shown(to.path()))};
+        return Failure{QStringLiteral("Le dossier « %1 » ne peut pas être créé.").arg(shownPath(to.path()))};
     for (const QString &name : from.entryList(QDir::Files)) {
         QFile::remove(to.filePath(name));
         if (!QFile::copy(from.filePath(name), to.filePath(name)))
@@ -79,7 +79,7 @@ Status copyKeptPictures(const QString &path, const QString &copyPath)
 Status backUp(const QString &path, const QString &copyPath)
 {
     const auto failed = [&](const QString &why) {
-        return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être copié : %2.").arg(shown(path), why)};
+        return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être copié : %2.").arg(shownPath(path), why)};
     };
     NewFile copy(copyPath);
     if (Status reserved = copy.reserve(); !reserved)
@@ -89,12 +89,10 @@ Status backUp(const QString &path, const QString &copyPath)
         return Failure{source.error()};
 
     {
-        sqlite3 *db = nullptr;
-        const int code = sqlite3_open_v2(QFile::encodeName(copy.temporaryPath()).constData(), &db,
-                                         SQLITE_OPEN_READWRITE, nullptr);
-        Connection target(db);
-        if (code != SQLITE_OK)
-            return failed(sqliteText(db, code));
+        Connection target;
+        if (const int code = target.open(copy.temporaryPath(), SQLITE_OPEN_READWRITE); code != SQLITE_OK)
+            return failed(sqliteText(nullptr, code));
+        sqlite3 *db = target.get();
         if (Status copied = copyPages(source->get(), db); !copied)
             return failed(copied.error());
         if (Status checked = checkCopy(db); !checked)
@@ -117,7 +115,7 @@ namespace {
              err << done.error() << '\n';
              return 1;
          }
-         out << "Copie du catalogue écrite : " << shown(args[1]) << '\n';
+         out << "Copie du catalogue écrite : " << shownPath(args[1]) << '\n';
          return 0;
      }});
 

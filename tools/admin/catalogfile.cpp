@@ -51,27 +51,10 @@ QString lockHolder(const QString &path)
                           : QStringLiteral("%1, n° %2").arg(name).arg(lock.l_pid);
 }
 
-Connection::~Connection()
+Status run(const Connection &db, const char *sql)
 {
-    sqlite3_close_v2(m_db);
-}
-
-Connection::Connection(Connection &&other) noexcept : m_db(std::exchange(other.m_db, nullptr)) {}
-
-Connection &Connection::operator=(Connection &&other) noexcept
-{
-    if (this != &other) {
-        sqlite3_close_v2(m_db);
-        m_db = std::exchange(other.m_db, nullptr);
-    }
-    return *this;
-}
-
-Status Connection::run(const char *sql) const
-{
-    const int code = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
-    if (code != SQLITE_OK)
-        return Failure{sqliteText(m_db, code)};
+    if (const int code = db.exec(sql); code != SQLITE_OK)
+        return Failure{sqliteText(db.get(), code)};
     return success();
 }
 
@@ -97,19 +80,19 @@ Result<Connection> openCatalogueFile(const QString &path, Access access, bool *u
     }
     switch (inspectFile(path)) {
     case FileKind::Missing:
-        return Failure{QStringLiteral("Le catalogue « %1 » est introuvable.").arg(shown(path))};
+        return Failure{QStringLiteral("Le catalogue « %1 » est introuvable.").arg(shownPath(path))};
     case FileKind::Directory:
-        return Failure{QStringLiteral("« %1 » est un dossier, pas un catalogue.").arg(shown(path))};
+        return Failure{QStringLiteral("« %1 » est un dossier, pas un catalogue.").arg(shownPath(path))};
     case FileKind::Unreadable:
         if (unreadable)
             *unreadable = true;
-        return Failure{QStringLiteral("Le catalogue « %1 » ne peut pas être lu : permission refusée.").arg(shown(path))};
+        return Failure{QStringLiteral("Le catalogue « %1 » ne peut pas être lu : permission refusée.").arg(shownPath(path))};
     case FileKind::Access:
         return Failure{QStringLiteral("Le fichier « %1 » est une base Access de l'ancien programme : convertissez-la "
                                       "d'abord avec « tabrix-admin import ».")
-                           .arg(shown(path))};
+                           .arg(shownPath(path))};
     case FileKind::Other:
-        return Failure{QStringLiteral("Le fichier « %1 » n'est pas un catalogue Tabrix.").arg(shown(path))};
+        return Failure{QStringLiteral("Le fichier « %1 » n'est pas un catalogue Tabrix.").arg(shownPath(path))};
     case FileKind::Sqlite:
         break;
     }
@@ -118,30 +101,24 @@ Result<Connection> openCatalogueFile(const QString &path, Access access, bool *u
     // writes nothing removes the log and its index when it closes.
     const bool tidyWal = walMode(path) && !QFileInfo::exists(path + QStringLiteral("-wal"))
                          && !QFileInfo::exists(path + QStringLiteral("-shm"));
-    const QByteArray name = QFile::encodeName(path);
-    sqlite3 *db = nullptr;
+    Connection connection;
     int code = SQLITE_CANTOPEN;
-    if (access == Access::Reading || tidyWal) {
-        code = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
-        if (code != SQLITE_OK) {
-            sqlite3_close_v2(db);
-            db = nullptr;
-        }
-    }
+    if (access == Access::Reading || tidyWal)
+        code = connection.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW);
     const bool writable = code == SQLITE_OK;
     if (code != SQLITE_OK)
-        code = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr);
-    Connection connection(db);
+        code = connection.open(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW);
     if (code != SQLITE_OK) {
         if (unreadable)
             *unreadable = true;
         return Failure{QStringLiteral("Le catalogue « %1 » ne peut pas être ouvert : %2.")
-                           .arg(shown(path), sqliteText(db, code))};
+                           .arg(shownPath(path), sqliteText(nullptr, code))};
     }
+    sqlite3 *db = connection.get();
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, busyWaitMs);
     if (writable && access == Access::ReadOnly)
-        connection.run("PRAGMA query_only = ON");
+        run(connection, "PRAGMA query_only = ON");
     return connection;
 }
 

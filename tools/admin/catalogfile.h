@@ -3,6 +3,7 @@
 #include "store/newfile.h"
 #include "store/plainfile.h"
 #include "store/result.h"
+#include "store/sqlite.h"
 #include "store/systemerror.h"
 
 #include <QByteArray>
@@ -12,27 +13,10 @@ struct sqlite3;
 
 namespace tabrix::admin {
 
-// A path as the user reads it in a message.
-inline QString shown(const QString &path) { return shownPath(path); }
+using Connection = sql::Connection;
 
-// An SQLite connection, closed when it goes out of scope.
-class Connection {
-public:
-    Connection() = default;
-    explicit Connection(sqlite3 *db) : m_db(db) {}
-    ~Connection();
-    Connection(Connection &&other) noexcept;
-    Connection &operator=(Connection &&other) noexcept;
-    Connection(const Connection &) = delete;
-    Connection &operator=(const Connection &) = delete;
-
-    sqlite3 *get() const { return m_db; }
-    // Runs SQL that takes no value from outside.
-    Status run(const char *sql) const;
-
-private:
-    sqlite3 *m_db = nullptr;
-};
+// Runs SQL that takes no value from outside on a catalogue.
+Status run(const Connection &db, const char *sql);
 
 enum class Access {
     // Reads only: the file is never written, not even to finish a write that

@@ -317,10 +317,10 @@ QString trouble(sqlite3 *db, const QString &path, int code)
         const QString holder = lockHolder(path);
         return QStringLiteral("Le catalogue « %1 » est verrouillé par un autre programme%2 : réessayez quand il aura "
                               "fini d'écrire.")
-            .arg(shown(path), holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder));
+            .arg(shownPath(path), holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder));
     }
     default:
-        return QStringLiteral("Le catalogue « %1 » ne peut pas être lu : %2.").arg(shown(path), sqliteText(db, code));
+        return QStringLiteral("Le catalogue « %1 » ne peut pas être lu : %2.").arg(shownPath(path), sqliteText(db, code));
     }
 }
 
@@ -412,7 +412,7 @@ int checkCatalogue(const QStringList &args, QTextStream &out, QTextStream &err)
     sqlite3 *db = opened->get();
 
     // One read transaction: a consistent view even while the program writes.
-    opened->run("BEGIN");
+    opened->exec("BEGIN");
     sql::Statement probe(db, QStringLiteral("SELECT count(*) FROM sqlite_master"));
     const int probed = probe.valid() ? (probe.next(), probe.code()) : probe.prepareCode();
     if (const QString why = trouble(db, path, probed); !why.isEmpty()) {
@@ -423,10 +423,10 @@ int checkCatalogue(const QStringList &args, QTextStream &out, QTextStream &err)
     QTextStream reportStream(&report);
     Findings findings(reportStream);
     checkContent(db, findings);
-    opened->run("COMMIT");
+    opened->exec("COMMIT");
 
     reportStream.flush();
-    out << "Vérification du catalogue « " << shown(path) << " »\n" << report;
+    out << "Vérification du catalogue « " << shownPath(path) << " »\n" << report;
     if (findings.defects() == 0) {
         out << "Aucun défaut : Tabrix peut ouvrir et compléter ce catalogue.\n";
         return 0;

@@ -94,8 +94,8 @@ Result<std::vector<Table>> readCatalogue(const QString &path)
     if (!opened)
         return Failure{opened.error()};
     sqlite3 *db = opened->get();
-    if (Status begun = opened->run("BEGIN"); !begun)
-        return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être lu : %2.").arg(shown(path), begun.error())};
+    if (Status begun = run(*opened, "BEGIN"); !begun)
+        return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être lu : %2.").arg(shownPath(path), begun.error())};
 
     QSet<QString> present;
     {
@@ -107,7 +107,7 @@ Result<std::vector<Table>> readCatalogue(const QString &path)
         sqlite3_finalize(raw);
         if (code != SQLITE_DONE)
             return Failure{QStringLiteral("Le catalogue « %1 » n'a pas pu être lu : %2.")
-                               .arg(shown(path), sqliteText(db, code))};
+                               .arg(shownPath(path), sqliteText(db, code))};
     }
     QStringList missing;
     for (const QString &name : exportedTables())
@@ -116,7 +116,7 @@ Result<std::vector<Table>> readCatalogue(const QString &path)
     if (!missing.isEmpty())
         return Failure{QStringLiteral("Le catalogue « %1 » est incomplet (table manquante : %2) : rien n'est exporté. "
                                       "« tabrix-admin check » en dit plus.")
-                           .arg(shown(path), missing.join(QStringLiteral(", ")))};
+                           .arg(shownPath(path), missing.join(QStringLiteral(", ")))};
 
     std::vector<Table> tables;
     for (const QString &name : exportedTables()) {
@@ -125,7 +125,7 @@ Result<std::vector<Table>> readCatalogue(const QString &path)
             return Failure{table.error()};
         tables.push_back(std::move(*table));
     }
-    opened->run("COMMIT");
+    opened->exec("COMMIT");
     return tables;
 }
 
@@ -141,7 +141,7 @@ Status writeFiles(const QString &folder, const std::vector<Table> &tables, QText
     if (!taken.isEmpty())
         return Failure{QStringLiteral("Le dossier « %1 » contient déjà %2 : aucun fichier n'est remplacé, rien n'est "
                                       "exporté.")
-                           .arg(shown(folder), taken.join(QStringLiteral(", ")))};
+                           .arg(shownPath(folder), taken.join(QStringLiteral(", ")))};
 
     std::vector<std::unique_ptr<NewFile>> files;
     static const QByteArray byteOrderMark("\xEF\xBB\xBF");
@@ -163,7 +163,7 @@ Status writeFiles(const QString &folder, const std::vector<Table> &tables, QText
             return Failure{published.error() + QStringLiteral(" Rien n'est exporté.")};
         }
     }
-    out << "Catalogue exporté dans « " << shown(folder) << " » :\n";
+    out << "Catalogue exporté dans « " << shownPath(folder) << " » :\n";
     for (const Table &table : tables)
         out << "  " << table.name << ".csv : " << table.rows << ' '
             << (table.name == QLatin1String("auteurs") ? "auteur" : "entrée") << (table.rows > 1 ? "s" : "") << '\n';
@@ -184,7 +184,7 @@ int exportCatalogue(const QStringList &args, QTextStream &out, QTextStream &err)
         return 1;
     }
     if (QFileInfo::exists(folder) && !QFileInfo(folder).isDir()) {
-        err << "« " << shown(folder) << " » n'est pas un dossier : rien n'est exporté.\n";
+        err << "« " << shownPath(folder) << " » n'est pas un dossier : rien n'est exporté.\n";
         return 1;
     }
     NewFolder made(folder);

@@ -25,11 +25,11 @@ int listHistory(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     const QString path = historyPath(args[0]);
     if (!QFileInfo(args[0]).isFile()) {
-        err << QStringLiteral("Le catalogue « %1 » est introuvable.").arg(shown(args[0])) << '\n';
+        err << QStringLiteral("Le catalogue « %1 » est introuvable.").arg(shownPath(args[0])) << '\n';
         return 1;
     }
     if (!QFileInfo(path).isFile()) {
-        out << QStringLiteral("Aucune modification enregistrée (pas d'historique « %1 »).").arg(shown(path)) << '\n';
+        out << QStringLiteral("Aucune modification enregistrée (pas d'historique « %1 »).").arg(shownPath(path)) << '\n';
         return 0;
     }
     Result<Connection> catalogue = openCatalogueFile(args[0], Access::Reading);
@@ -40,7 +40,7 @@ int listHistory(const QStringList &args, QTextStream &out, QTextStream &err)
     sql::Statement attach(catalogue->get(), QStringLiteral("ATTACH DATABASE ?1 AS historique"));
     attach.bind(1, path);
     if (const int code = attach.run(); code != SQLITE_DONE) {
-        err << QStringLiteral("L'historique « %1 » ne peut pas être lu : %2.").arg(shown(path), sql::describe(code)) << '\n';
+        err << QStringLiteral("L'historique « %1 » ne peut pas être lu : %2.").arg(shownPath(path), sql::describe(code)) << '\n';
         return 1;
     }
     const Result<std::vector<Change>> changes = readChanges(catalogue->get());

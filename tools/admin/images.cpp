@@ -56,7 +56,7 @@ Result<std::vector<Wanted>> wantedPictures(const QString &path, pictures::KeptPi
         }
         if (read.failed())
             return Failure{QStringLiteral("La liste %1 de « %2 » n'a pas pu être lue : %3.")
-                               .arg(category.table, shown(path), sql::describe(read.code()))};
+                               .arg(category.table, shownPath(path), sql::describe(read.code()))};
     }
     return wanted;
 }
@@ -89,7 +89,7 @@ public:
         }
         m_out << "Terminé : " << m_keptCount << " image(s) gardée(s) en " << QString::number(seconds, 'f', 1)
               << " s (" << QString::number(seconds > 0 ? m_keptCount / seconds : 0.0, 'f', 1)
-              << " par seconde) dans « " << shown(m_folder.path()) << " ».\n";
+              << " par seconde) dans « " << shownPath(m_folder.path()) << " ».\n";
     }
 
 private:
@@ -157,7 +157,7 @@ int fetchPictures(const QStringList &args, QTextStream &out, QTextStream &err)
     }
     const QDir folder(kept.folder());
     if (!QDir().mkpath(folder.path())) {
-        err << "Le dossier « " << shown(folder.path()) << " » ne peut pas être créé.\n";
+        err << "Le dossier « " << shownPath(folder.path()) << " » ne peut pas être créé.\n";
         return 1;
     }
     if (!pictures::findShrinkCommand(false, QString(), QString())) {

@@ -31,7 +31,7 @@ int importAccess(const QStringList &args, QTextStream &out, QTextStream &err)
         err << converted.error() << "\nRien n'a été écrit.\n";
         return 1;
     }
-    out << "Lecture de « " << shown(source) << " » : base Access, format " << converted->format << ".\n";
+    out << "Lecture de « " << shownPath(source) << " » : base Access, format " << converted->format << ".\n";
     const ImportPlan &plan = converted->plan;
     for (std::size_t i = 0; i < plan.tables.size(); ++i) {
         const ImportTable &table = plan.tables[i];
@@ -47,7 +47,7 @@ int importAccess(const QStringList &args, QTextStream &out, QTextStream &err)
     }
     list(out, QStringLiteral("Remarque :"), plan.notices);
     list(out, QStringLiteral("Attention :"), plan.warnings);
-    out << "Catalogue créé : " << shown(target) << '\n';
+    out << "Catalogue créé : " << shownPath(target) << '\n';
     return 0;
 }
 

@@ -65,7 +65,7 @@ QString copyName(const QString &path)
 
 Result<QStringList> addAuthors(const Connection &db)
 {
-    if (Status begun = db.run("BEGIN IMMEDIATE"); !begun)
+    if (Status begun = run(db, "BEGIN IMMEDIATE"); !begun)
         return Failure{begun.error()};
     Result<QStringList> missing = missingAuthors(db.get());
     if (missing) {
@@ -80,11 +80,11 @@ Result<QStringList> addAuthors(const Connection &db)
         }
     }
     if (missing) {
-        if (Status committed = db.run("COMMIT"); !committed)
+        if (Status committed = run(db, "COMMIT"); !committed)
             missing = Failure{committed.error()};
     }
     if (!missing)
-        db.run("ROLLBACK");
+        run(db, "ROLLBACK");
     return missing;
 }
 
@@ -92,7 +92,7 @@ int repair(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     const QString &path = args[0];
     const auto failed = [&](const QString &why) {
-        err << QStringLiteral("Le catalogue « %1 » n'a pas été réparé : %2.").arg(shown(path), why) << '\n';
+        err << QStringLiteral("Le catalogue « %1 » n'a pas été réparé : %2.").arg(shownPath(path), why) << '\n';
         return 1;
     };
     Result<Connection> db = openCatalogueFile(path, Access::Reading);
@@ -115,7 +115,7 @@ int repair(const QStringList &args, QTextStream &out, QTextStream &err)
         err << copied.error() << '\n' << "Rien n'a été modifié.\n";
         return 1;
     }
-    out << "Copie du catalogue écrite : " << shown(copy) << '\n';
+    out << "Copie du catalogue écrite : " << shownPath(copy) << '\n';
     const Result<QStringList> added = addAuthors(*db);
     if (!added)
         return failed(added.error());

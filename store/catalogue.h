@@ -42,6 +42,9 @@ enum class SortColumn { Number = 0, Name = 1, Author = 2 };
 // The file name of the catalogue, in the program's directory.
 inline QString catalogueFileName() { return QStringLiteral("Tabrix.mdb"); }
 
+// The columns an entry is read from, in the order of Entry's fields.
+QString entryColumns(const Category &category);
+
 // The open catalogue file. Never shows anything: every call returns its
 // outcome, with a French message when it failed.
 class Catalogue {
@@ -124,7 +127,6 @@ private:
     Status undoAdd(const Category &category, const Change &change);
     Status undoUpdate(const Category &category, const Change &change);
     Status endChange();
-    static OpenFailure unreadable(sqlite3 *db, const QString &shown, int code);
     Status execute(const QString &query);
     Status insertEntry(const Category &category, const Entry &entry);
 

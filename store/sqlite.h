@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 #include <string_view>
 
 struct sqlite3;
@@ -29,6 +30,8 @@ public:
     void close();
 
     sqlite3 *get() const { return m_db; }
+    // Hands the open connection over to the caller, who closes it.
+    sqlite3 *release() { return std::exchange(m_db, nullptr); }
     explicit operator bool() const { return m_db != nullptr; }
     // Runs SQL that takes no value from outside; SQLite's result code.
     int exec(const char *sql) const;

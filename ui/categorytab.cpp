@@ -38,62 +38,77 @@ QPushButton *button(const QString &name, const QString &caption, QWidget *parent
 CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(parent), m_category(category)
 {
     setObjectName(QStringLiteral("page_") + category.table);
-
     grid = new Grid(category.grid(), 3, Grid::Look::Category, this);
     grid->setMinimumWidth(pixels(500 + 2500 + 1300) + 22);
+    makeFields();
+    makeButtons();
+    makeFrame();
+    layOut();
+}
 
-    number = lineEdit(category.numberBox(), this);
+void CategoryTab::makeFields()
+{
+    number = lineEdit(m_category.numberBox(), this);
     number->setMaximumWidth(60);
-    name = lineEdit(category.nameBox(), this);
+    name = lineEdit(m_category.nameBox(), this);
     author = new QComboBox(this);
-    author->setObjectName(category.authorBox());
+    author->setObjectName(m_category.authorBox());
     author->setEditable(true);
     author->setInsertPolicy(QComboBox::NoInsert);
     // A listed name differing only in letter case must not replace what is
     // typed: completion, and the combo box's matching with it, heed the case.
     author->completer()->setCaseSensitivity(Qt::CaseSensitive);
     author->setMaxVisibleItems(20);
-    url = lineEdit(category.urlBox(), this);
-    link = lineEdit(category.linkBox(), this);
+    url = lineEdit(m_category.urlBox(), this);
+    link = lineEdit(m_category.linkBox(), this);
+}
 
-    addButton = button(category.addButton(), QStringLiteral("&Ajouter"), this);
-    updateButton = button(category.updateButton(), QStringLiteral("&MAJ"), this);
-    undoButton = button(category.undoButton(), QStringLiteral("Ann&uler"), this);
+void CategoryTab::makeButtons()
+{
+    addButton = button(m_category.addButton(), QStringLiteral("&Ajouter"), this);
+    updateButton = button(m_category.updateButton(), QStringLiteral("&MAJ"), this);
+    undoButton = button(m_category.undoButton(), QStringLiteral("Ann&uler"), this);
     undoButton->setShortcut(QKeySequence::Undo); // active on the shown tab only
     undoButton->setEnabled(false);
-    topButton = button(category.topButton, QStringLiteral("&<<"), this);
-    bottomButton = button(category.bottomButton, QStringLiteral("&>>"), this);
+    topButton = button(m_category.topButton, QStringLiteral("&<<"), this);
+    bottomButton = button(m_category.bottomButton, QStringLiteral("&>>"), this);
     topButton->setToolTip(QStringLiteral("Début de la liste"));
     bottomButton->setToolTip(QStringLiteral("Fin de la liste"));
+}
 
+void CategoryTab::makeFrame()
+{
     frame = new QGroupBox(QStringLiteral("Affichage"), this);
-    frame->setObjectName(category.frame);
+    frame->setObjectName(m_category.frame);
     showCheck = new QCheckBox(QStringLiteral("A&fficher"), frame);
-    showCheck->setObjectName(category.showCheck());
+    showCheck->setObjectName(m_category.showCheck());
     windowOption = new QRadioButton(QStringLiteral("&Img fenêtre"), frame);
-    windowOption->setObjectName(category.windowOption());
+    windowOption->setObjectName(m_category.windowOption());
     windowOption->setChecked(true);
     webOption = new QRadioButton(QStringLiteral("Img &WEB"), frame);
-    webOption->setObjectName(category.webOption());
+    webOption->setObjectName(m_category.webOption());
     forumOption = new QRadioButton(QStringLiteral("&Norvane"), frame);
-    forumOption->setObjectName(category.forumOption());
+    forumOption->setObjectName(m_category.forumOption());
     auto *frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(showCheck);
     frameLayout->addWidget(windowOption);
     frameLayout->addWidget(webOption);
     frameLayout->addWidget(forumOption);
-    if (category.needsForumLink) {
+    if (m_category.needsForumLink) {
         // A second "Afficher" box that nothing reads, kept for the look of the tab.
         auto *spare = new QCheckBox(QStringLiteral("Affic&her"), frame);
         spare->setObjectName(QStringLiteral("Check1"));
         frameLayout->addWidget(spare);
     }
+}
 
+void CategoryTab::layOut()
+{
     auto *fields = new QFormLayout;
     fields->setRowWrapPolicy(QFormLayout::WrapAllRows);
     fields->setVerticalSpacing(2);
     fields->addRow(QStringLiteral("N°"), number);
-    fields->addRow(category.nameLabel, name);
+    fields->addRow(m_category.nameLabel, name);
     fields->addRow(QStringLiteral("Auteur"), author);
     fields->addRow(QStringLiteral("Lien image"), url);
     fields->addRow(QStringLiteral("Lien Norvane"), link);

@@ -58,6 +58,11 @@ public:
     void setAuthors(const std::vector<QString> &authors);
 
 private:
+    void makeFields();
+    void makeButtons();
+    void makeFrame();
+    void layOut();
+
     const Category &m_category;
 };
 

@@ -126,15 +126,22 @@ private slots:
         QSettings(QStringLiteral("Tabrix"), QStringLiteral("Tabrix")).clear();
     }
 
-    // Made larger by the user, the window's boxes and label grow, and the
-    // next check opens it at that size.
-    void grownWindowIsKept()
+    // Its title and labels, and no button: Escape or the title bar close it.
+    // Made larger by the user, its boxes and label grow, and the next check
+    // opens it at that size.
+    void windowIsLaidOutAndKeepsItsSize()
     {
         QSize grown;
         for (const bool first : {true, false}) {
             auto *window = new CheckWindow;
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
+            QStringList captions{window->windowTitle()};
+            for (const QLabel *label : window->findChildren<QLabel *>())
+                captions << label->text();
+            QCOMPARE(captions, QStringList({"Erreur", "Résultats entre FND et VRM", "FND", "VRM", "Zarpo", "Trunda", "Melvi",
+                                            "Vasquo", ""}));
+            QVERIFY(window->findChildren<QAbstractButton *>().isEmpty());
             QLabel *missing = window->findChild<QLabel *>("lbl_manquants");
             const int box = window->finderBox(1)->width(), label = missing->height();
             if (first) {
@@ -146,18 +153,6 @@ private slots:
             QCOMPARE(window->size(), grown);
             QVERIFY(window->close());
         }
-    }
-
-    // The title and labels; no button: Escape or the title bar close it.
-    void captions()
-    {
-        CheckWindow window;
-        QStringList captions{window.windowTitle()};
-        for (const QLabel *label : window.findChildren<QLabel *>())
-            captions << label->text();
-        QCOMPARE(captions, QStringList({"Erreur", "Résultats entre FND et VRM", "FND", "VRM", "Zarpo", "Trunda", "Melvi",
-                                        "Vasquo", ""}));
-        QVERIFY(window.findChildren<QAbstractButton *>().isEmpty());
     }
 
     void results_data()
@@ -254,17 +249,16 @@ private slots:
         const std::unique_ptr<MainWindow> window = startProgram(dir, services); // the fixture's desktop shows no box
         QVERIFY(window);
         bool shown = false, closedByTest = false;
-        QTimer look, giveUp;
+        QTimer look;
         connect(&look, &QTimer::timeout, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             shown = shown || (box && box->text() == waitText);
         });
-        connect(&giveUp, &QTimer::timeout, [&] {
+        look.start(20);
+        QTimer::singleShot(60000, &look, [&] { // the user gives up after a minute
             if (QWidget *box = QApplication::activeModalWidget())
                 closedByTest = box->close();
         });
-        look.start(20);
-        giveUp.start(60000);
         click(window->form().btLast);
         QVERIFY(shown && !closedByTest);
         verifyBoxes(window->findChild<CheckWindow *>(), "0/0 0/0 0/0 0/0");

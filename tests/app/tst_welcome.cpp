@@ -13,11 +13,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace tabrix;
 using namespace tabrix::test;
@@ -47,6 +45,18 @@ void clickButton(QWidget *parent, const QString &name)
     auto *button = parent->findChild<QPushButton *>(name);
     QVERIFY2(button, qPrintable(name));
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// The Qt file chooser, which opens in the home folder, answered as a user
+// does: a name typed, then a click on its Open button.
+void typeNameInChooser(const QString &name)
+{
+    whenOpen<QFileDialog>([name](QFileDialog *chooser) {
+        QTest::keyClicks(chooser->findChild<QLineEdit *>("fileNameEdit"), name);
+        if (QWidget *completions = QApplication::activePopupWidget())
+            QTest::keyClick(completions, Qt::Key_Escape);
+        QTest::mouseClick(chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open), Qt::LeftButton);
+    });
 }
 
 } // namespace
@@ -84,14 +94,8 @@ private slots:
             where = welcome->findChild<QLabel *>("lbl_emplacement")->text();
             if (action == "Escape")
                 return QTest::keyClick(welcome, Qt::Key_Escape);
-            if (action == "bt_convertir") // the chooser opens in the home folder: a name typed, then "Open"
-                whenOpen<QFileDialog>([](QFileDialog *chooser) {
-                    QTest::keyClicks(chooser->findChild<QLineEdit *>("fileNameEdit"), "ancien catalogue.mdb");
-                    if (QWidget *completions = QApplication::activePopupWidget())
-                        QTest::keyClick(completions, Qt::Key_Escape);
-                    QTest::mouseClick(chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open),
-                                      Qt::LeftButton);
-                });
+            if (action == "bt_convertir")
+                typeNameInChooser("ancien catalogue.mdb");
             clickButton(welcome, action);
         });
         int status = -1;
@@ -153,34 +157,29 @@ private slots:
         QCOMPARE(window->form().tabs[1]->grid->rows(), 3);
     }
 
-    // As an ordinary user (root writes everywhere, so it runs itself again
+    // As an ordinary user (root writes everywhere, so it runs this test again
     // as "nobody"): the welcome makes the catalogue in ~/.local/share/Tabrix,
     // the program's folder stays empty.
     void readOnlyProgramFolder()
     {
-        QString program = qEnvironmentVariable("TABRIX_TEST_PROGRAM_DIR");
         ProgramDir own, home;
+        QString program = qEnvironmentVariable("TABRIX_TEST_PROGRAM_DIR");
         if (program.isEmpty()) {
             program = own.path();
             QVERIFY(::chmod(QFile::encodeName(program).constData(), 0555) == 0);
+            qputenv("HOME", QFile::encodeName(home.path()));
+            qunsetenv("XDG_DATA_HOME");
             if (::geteuid() == 0) {
                 QVERIFY(::chown(QFile::encodeName(home.path()).constData(), 65534, 65534) == 0);
+                qputenv("TABRIX_TEST_PROGRAM_DIR", QFile::encodeName(program));
                 QProcess self;
-                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-                environment.insert("HOME", home.path());
-                environment.insert("TABRIX_TEST_PROGRAM_DIR", program);
-                environment.remove("XDG_DATA_HOME");
-                self.setProcessEnvironment(environment);
                 self.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
                                        QCoreApplication::applicationFilePath(), "readOnlyProgramFolder"});
                 QVERIFY(self.waitForFinished(120000));
+                qunsetenv("TABRIX_TEST_PROGRAM_DIR");
                 QVERIFY2(self.exitCode() == 0, self.readAll().constData());
-                QVERIFY(QFileInfo::exists(home.path() + "/.local/share/Tabrix/Tabrix.mdb"));
-                QVERIFY(QDir(program).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
                 return;
             }
-            qputenv("HOME", QFile::encodeName(home.path()));
-            qunsetenv("XDG_DATA_HOME");
         }
         QCoreApplication::setApplicationName("Tabrix");
         const QString folder = catalogueFolder(program);
@@ -190,6 +189,7 @@ private slots:
         int status = -1;
         QVERIFY(prepareCatalogue(folder, services, status));
         QVERIFY(QFileInfo::exists(folder + "/Tabrix.mdb"));
+        QVERIFY(QDir(program).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 };
 

@@ -4,20 +4,16 @@
 #include "app/startup.h"
 #include "app/welcome.h"
 #include "tools/admincommand.h"
-#include "ui/grid.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace tabrix;
 using namespace tabrix::test;
@@ -42,31 +38,22 @@ void whenOpen(std::function<void(W *)> act)
     timer->start();
 }
 
-void click(QWidget *parent, const QString &name)
+void clickButton(QWidget *parent, const QString &name)
 {
     auto *button = parent->findChild<QPushButton *>(name);
     QVERIFY2(button, qPrintable(name));
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-// The Qt file chooser answered as a user does: a name typed (the chooser
-// opens in the home folder), then a click on its Open button.
-void typeNameInChooser(const QString &path)
+// The Qt file chooser, which opens in the home folder, answered as a user
+// does: a name typed, then a click on its Open button.
+void typeNameInChooser(const QString &name)
 {
-    whenOpen<QFileDialog>([path](QFileDialog *chooser) {
-        QTest::keyClicks(chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")), path);
+    whenOpen<QFileDialog>([name](QFileDialog *chooser) {
+        QTest::keyClicks(chooser->findChild<QLineEdit *>("fileNameEdit"), name);
         if (QWidget *completions = QApplication::activePopupWidget())
             QTest::keyClick(completions, Qt::Key_Escape);
         QTest::mouseClick(chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open), Qt::LeftButton);
-    });
-}
-
-void answer(const QString &buttonText)
-{
-    whenOpen<QMessageBox>([buttonText](QMessageBox *box) {
-        for (QAbstractButton *button : box->buttons())
-            if (button->text() == buttonText)
-                QTest::mouseClick(button, Qt::LeftButton);
     });
 }
 
@@ -80,34 +67,30 @@ private slots:
     {
         QTest::addColumn<QString>("action"); // a button's name, or "Escape"
         QTest::addColumn<int>("zarpoEntries"); // -1: the program ends, nothing made
-        QTest::addColumn<QString>("said");
-        QTest::newRow("bt_creer") << "bt_creer" << 0 << "";
-        QTest::newRow("bt_demo") << "bt_demo" << 104 << "";
-        QTest::newRow("bt_convertir") << "bt_convertir" << 3 << "Zarpo : 3 entrées, Melvi : 2 entrées";
-        QTest::newRow("bt_quitter") << "bt_quitter" << -1 << "";
-        QTest::newRow("Escape") << "Escape" << -1 << "";
+        for (const auto &[action, entries] : {std::pair{"bt_creer", 0}, {"bt_demo", 104}, {"bt_convertir", 3},
+                                              {"bt_quitter", -1}, {"Escape", -1}})
+            QTest::newRow(action) << QString(action) << entries;
     }
 
     void welcome()
     {
         QFETCH(QString, action);
         QFETCH(int, zarpoEntries);
-        QFETCH(QString, said);
         ProgramDir dir;
-        QVERIFY(QFile::copy(legacyFixture(), dir.file("ancien catalogue.mdb")));
+        const QString old = dir.file("ancien catalogue.mdb");
+        QVERIFY(QFile::copy(legacyFixture(), old));
         qputenv("HOME", QFile::encodeName(dir.path()));
-        const QByteArray old = fileBytes(dir.file("ancien catalogue.mdb"));
+        const QByteArray oldBytes = fileBytes(old);
         RecordingServices services;
         QString where;
         whenOpen<QDialog>([&](QDialog *welcome) {
-            QCOMPARE(welcome->objectName(), QStringLiteral("Form_accueil"));
             QCOMPARE(welcome->windowTitle(), QStringLiteral("Tabrix"));
             where = welcome->findChild<QLabel *>("lbl_emplacement")->text();
             if (action == "Escape")
                 return QTest::keyClick(welcome, Qt::Key_Escape);
             if (action == "bt_convertir")
                 typeNameInChooser("ancien catalogue.mdb");
-            click(welcome, action);
+            clickButton(welcome, action);
         });
         int status = -1;
         const bool goesOn = prepareCatalogue(catalogueFolder(dir.path()), services, status);
@@ -115,8 +98,9 @@ private slots:
         QVERIFY2(where.contains(QDir::toNativeSeparators(dir.catalogue())), qPrintable(where));
         QCOMPARE(goesOn, zarpoEntries >= 0);
         QCOMPARE(QFileInfo::exists(dir.catalogue()), goesOn);
+        const QString said = action == "bt_convertir" ? "Zarpo : 3 entrées, Melvi : 2 entrées" : "";
         QVERIFY2(services.lastText().contains(said), qPrintable(services.lastText()));
-        QCOMPARE(fileBytes(dir.file("ancien catalogue.mdb")), old); // read, never changed
+        QCOMPARE(fileBytes(old), oldBytes); // read, never changed
         if (goesOn) { // the main window opens on the new catalogue
             auto window = startProgram(dir, services);
             QVERIFY2(window, qPrintable(services.lastText()));
@@ -148,7 +132,11 @@ private slots:
             writeBytes(dir.file("Tabrix-access.mdb"), "");
         const auto before = folderContent(dir.path());
         RecordingServices services;
-        ::answer(answer);
+        whenOpen<QMessageBox>([answer](QMessageBox *box) {
+            for (QAbstractButton *button : box->buttons())
+                if (button->text() == answer)
+                    QTest::mouseClick(button, Qt::LeftButton);
+        });
         int ended = -1;
         const bool goesOn = prepareCatalogue(dir.path(), services, ended);
         QCOMPARE(goesOn ? -1 : ended, status);
@@ -164,44 +152,39 @@ private slots:
         QCOMPARE(window->form().tabs[1]->grid->rows(), 3);
     }
 
-    // As an ordinary user (root writes everywhere): the welcome makes the
-    // catalogue in ~/.local/share/Tabrix, the program's folder stays empty.
+    // As an ordinary user (root writes everywhere, so it runs this test again
+    // as "nobody"): the welcome makes the catalogue in ~/.local/share/Tabrix,
+    // the program's folder stays empty.
     void readOnlyProgramFolder()
     {
-        if (::geteuid() == 0) {
-            ProgramDir program, home;
-            QVERIFY(::chmod(QFile::encodeName(program.path()).constData(), 0555) == 0
-                    && ::chown(QFile::encodeName(home.path()).constData(), 65534, 65534) == 0);
-            QProcess self;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert("HOME", home.path());
-            environment.insert("TABRIX_TEST_PROGRAM_DIR", program.path());
-            environment.remove("XDG_DATA_HOME");
-            self.setProcessEnvironment(environment);
-            self.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                   QCoreApplication::applicationFilePath(), "readOnlyProgramFolder"});
-            QVERIFY(self.waitForFinished(120000));
-            QVERIFY2(self.exitCode() == 0, self.readAll().constData());
-            QVERIFY(QFileInfo::exists(home.path() + "/.local/share/Tabrix/Tabrix.mdb"));
-            QVERIFY(QDir(program.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-            return;
-        }
-        ProgramDir own; // run by an ordinary user directly: its own read-only folder and home
+        ProgramDir own, home;
         QString program = qEnvironmentVariable("TABRIX_TEST_PROGRAM_DIR");
         if (program.isEmpty()) {
-            program = own.file("programme");
-            qputenv("HOME", QFile::encodeName(own.path()));
+            program = own.path();
+            QVERIFY(::chmod(QFile::encodeName(program).constData(), 0555) == 0);
+            qputenv("HOME", QFile::encodeName(home.path()));
             qunsetenv("XDG_DATA_HOME");
-            QVERIFY(QDir().mkpath(program) && ::chmod(QFile::encodeName(program).constData(), 0555) == 0);
+            if (::geteuid() == 0) {
+                QVERIFY(::chown(QFile::encodeName(home.path()).constData(), 65534, 65534) == 0);
+                qputenv("TABRIX_TEST_PROGRAM_DIR", QFile::encodeName(program));
+                QProcess self;
+                self.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                       QCoreApplication::applicationFilePath(), "readOnlyProgramFolder"});
+                QVERIFY(self.waitForFinished(120000));
+                qunsetenv("TABRIX_TEST_PROGRAM_DIR");
+                QVERIFY2(self.exitCode() == 0, self.readAll().constData());
+                return;
+            }
         }
         QCoreApplication::setApplicationName("Tabrix");
         const QString folder = catalogueFolder(program);
         QCOMPARE(folder, QDir::homePath() + "/.local/share/Tabrix");
         RecordingServices services;
-        whenOpen<QDialog>([](QDialog *welcome) { click(welcome, "bt_demo"); });
+        whenOpen<QDialog>([](QDialog *welcome) { clickButton(welcome, "bt_demo"); });
         int status = -1;
         QVERIFY(prepareCatalogue(folder, services, status));
         QVERIFY(QFileInfo::exists(folder + "/Tabrix.mdb"));
+        QVERIFY(QDir(program).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 };
 

@@ -52,7 +52,11 @@ private slots:
         QTest::newRow("accented key in UTF-8 counts characters")
             << file({"[dernier_numero]", "numéro_zarpo      =12", "T=2", "M=3", "V=4"}) << "12 2 3 4" << "";
 
+        QTest::newRow("CR line ends, cut after melvi") << file({"[dernier_numero]", "Z=12", "T=8", "M=7"}, "\r")
+                                                       << "12 8 7 missing@5" << "ligne 5";
         QTest::newRow("empty file") << QByteArray() << noSection << "vide";
+        QTest::newRow("header in capitals") << usual("[DERNIER_NUMERO]") << noSection << "[dernier_numero]";
+        QTest::newRow("header with a trailing blank") << usual("[dernier_numero] ") << noSection << "[dernier_numero]";
 
         QTest::newRow("prefix much shorter: nothing at the column")
             << file({"[dernier_numero]", "zarpo=104", "T=101", "M=99", "V=88"}) << "number@2 101 99 88" << "colonne 20";

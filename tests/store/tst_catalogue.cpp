@@ -86,22 +86,14 @@ private slots:
         QCOMPARE(rows[2][1], QStringLiteral("Énigme 3"));
     }
 
-    void sortedRowsFollowFrenchOrder_data()
-    {
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("accents among their letter") << QStringList{"zèbre", "école", "Eté", "abri", "étang", "fleur"}
-                                                     << QStringList{"abri", "école", "étang", "Eté", "fleur", "zèbre"};
-        QTest::newRow("case does not split") << QStringList{"zoe", "Bravo", "Zoé", "alpha", "Zoe"}
-                                              << QStringList{"alpha", "Bravo", "Zoe", "zoe", "Zoé"};
-        QTest::newRow("ligatures spelled out") << QStringList{"ours", "œuvre", "oasis", "Orque"}
-                                                << QStringList{"oasis", "œuvre", "Orque", "ours"};
-    }
-
+    // Accents among their letter, case not splitting a letter, ligatures
+    // spelled out; equal keys in code-point order.
     void sortedRowsFollowFrenchOrder()
     {
-        QFETCH(QStringList, names);
-        QFETCH(QStringList, expected);
+        const QStringList names{"zèbre", "école", "Eté", "abri", "étang", "fleur", "zoe", "Bravo", "Zoé",
+                                "alpha", "Zoe", "ours", "œuvre", "oasis", "Orque"};
+        const QStringList expected{"abri", "alpha", "Bravo", "école", "étang", "Eté", "fleur", "oasis",
+                                   "œuvre", "Orque", "ours", "zèbre", "Zoe", "zoe", "Zoé"};
         ProgramDir dir;
         createEmptyCatalogue(dir.catalogue());
         std::vector<Entry> entries;

@@ -62,12 +62,12 @@ int addAll(const QString &path, const Category &category)
         if (editing::addEntry(catalogue, tab, services) != editing::Outcome::Saved)
             return say(services.lastText(), 2);
         say(QStringLiteral("saved ") + typed[0]);
-        if (number % 3 != 0 || undone == number)
-            continue;
-        if (editing::undoLast(catalogue, tab, services) != editing::Outcome::Saved)
-            return say(services.lastText(), 2);
-        undone = number;
-        say(QStringLiteral("undone ") + typed[0]);
+        if (number % 3 == 0 && undone != number) {
+            if (editing::undoLast(catalogue, tab, services) != editing::Outcome::Saved)
+                return say(services.lastText(), 2);
+            say(QStringLiteral("undone ") + typed[0]);
+            undone = number;
+        }
     }
     return 0;
 }

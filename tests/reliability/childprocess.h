@@ -12,12 +12,7 @@ class ChildProcess : public QProcess {
 public:
     explicit ChildProcess(const QStringList &arguments) { start(QStringLiteral(TABRIX_CHILD_PATH), arguments); }
     ~ChildProcess() override { stop(); }
-
-    void stop()
-    {
-        kill();
-        waitForFinished();
-    }
+    void stop() { kill(); waitForFinished(); }
 
     // Every whole line written so far.
     QStringList lines()

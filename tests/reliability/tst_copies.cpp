@@ -10,9 +10,6 @@
 #include "support/programfixture.h"
 #include "tools/admincommand.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTest>
 
 using namespace tabrix;
 using namespace tabrix::test;
@@ -26,7 +23,7 @@ QStringList copiesIn(const ProgramDir &dir, const QString &pattern = QStringLite
 
 } // namespace
 
-class CopiesTest : public QObject {
+class TestCopies : public QObject {
     Q_OBJECT
 private slots:
     void dailyCopies()
@@ -58,9 +55,7 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         QVERIFY(p.start());
-        QCOMPARE(p.services.messages.size(), 1);
-        QVERIFY2(p.onlyMessage().contains("sauvegardes") && p.onlyMessage().contains("Tabrix démarre quand même"),
-                 qPrintable(p.onlyMessage()));
+        verifySaid(p.onlyMessage(), {"sauvegardes", "Tabrix démarre quand même"});
     }
 
     void restore()
@@ -76,7 +71,7 @@ private slots:
 
         const ToolRun whileOpen = runAdmin({"restore", copy, p.dir.catalogue()});
         QVERIFY(whileOpen.status != 0);
-        QVERIFY2(whileOpen.err.contains("Tabrix a ce catalogue ouvert"), qPrintable(whileOpen.err));
+        verifySaid(whileOpen.err, {"Tabrix a ce catalogue ouvert"});
         QVERIFY(p.tables() == added);
         p.window.reset();
 
@@ -97,5 +92,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CopiesTest)
+QTEST_MAIN(TestCopies)
 #include "tst_copies.moc"

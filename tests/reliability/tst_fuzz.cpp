@@ -126,27 +126,39 @@ void checkVerdict(const QString &link)
         QCOMPARE(end, QStringLiteral("GIF"));
 }
 
+QByteArray hex(const QByteArray &input) { return input.toHex(); }
+QByteArray hex(const QString &input) { return input.toUtf8().toHex(); }
+
+// Checks `cases` inputs made in turn by `make`; a failure names the case
+// and its input.
+template <typename Make, typename Check>
+void fuzz(quint64 offset, Make make, Check check)
+{
+    Random r(seed() + offset);
+    for (int n = 0; n < cases; ++n) {
+        const auto input = make(r, n);
+        check(Exact<std::decay_t<decltype(input)>>(input).view());
+        if (QTest::currentTestFailed())
+            return qWarning("case %d of seed %llu: %s", n, seed() + offset, hex(input).constData());
+    }
+}
+
 } // namespace
 
-class FuzzTest : public QObject {
+class TestFuzz : public QObject {
     Q_OBJECT
 private slots:
     void resultFile()
     {
-        Random r(seed());
         std::set<int> outcomes; // -1: read, or the fault
-        for (int n = 0; n < cases; ++n) {
-            const QByteArray input = n % 4 ? r.mutate(r.pick(goodFiles), filePieces, 256)
-                                           : r.units<QByteArray>(r.length(120, 4000), 256);
-            const check::Findings findings = check::readFindings(Exact<QByteArray>(input).view());
+        fuzz(0, [](Random &r, int n) {
+            return n % 4 ? r.mutate(r.pick(goodFiles), filePieces, 256) : r.units<QByteArray>(r.length(120, 4000), 256);
+        }, [&](const QByteArray &input) {
+            const check::Findings findings = check::readFindings(input);
             checkFindings(findings);
-            if (QTest::currentTestFailed()) {
-                qWarning("case %d of seed %llu: %s", n, seed(), input.toHex().constData());
-                return;
-            }
             for (const check::RowReading &row : findings.rows)
                 outcomes.insert(row.ok() ? -1 : int(row.fault));
-        }
+        });
         QCOMPARE(outcomes.size(), std::size_t(6));
     }
 
@@ -157,58 +169,48 @@ private slots:
                                                              "dernier_trunda      =%2\r\ndernier_melvi     =3\r\n"
                                                              "dernier_vasquo        =4\r\n");
         QCOMPARE(findings.problems.size(), 2);
-        QVERIFY2(findings.problems[0].contains("« %1x »") && findings.problems[0].contains("colonne 20,"),
-                 qPrintable(findings.problems[0]));
-        QVERIFY2(findings.problems[1].contains("« %2 »") && findings.problems[1].contains("colonne 22,"),
-                 qPrintable(findings.problems[1]));
+        QVERIFY2(findings.problems[0].contains("« %1x »") && findings.problems[0].contains("colonne 20,"), qPrintable(findings.problems[0]));
+        QVERIFY2(findings.problems[1].contains("« %2 »") && findings.problems[1].contains("colonne 22,"), qPrintable(findings.problems[1]));
     }
 
     void imageLinks()
     {
-        Random r(seed() + 1);
         const std::vector<QString> good = {"https://images.norvane.fr/dossier/photo.jpg", "http://x.fr/a.PNG",
                                            "HTTPS://A.B/c.gif", "https://www.norvane.fr/forum/t123",
                                            "http://[::1]:8080/a.tiff?x=1#f", "  http://127.0.0.1/é è.bmp  "};
         const std::vector<QString> pieces = {"http", "://", ".gif", ".jpg", "PEG", "%2", "[", "]", "@", ":", "#", "?",
                                              forumPrefix(), QString(QChar(0xD800)), QString(QChar(0xDC00)), " ", "\n"};
         std::set<pictures::LinkVerdict> verdicts;
-        for (int n = 0; n < cases; ++n) {
-            // Any UTF-16 (lone surrogates included), mutated good links, a good start and ASCII after.
-            const QString link = n % 3 == 0   ? r.units<QString>(r.length(40, 3000), 0x10000)
-                                 : n % 3 == 1 ? r.mutate(r.pick(good), pieces, 0x10000)
-                                              : r.pick(good).left(r.below(12)) + r.units<QString>(r.length(12, 99), 128);
-            checkVerdict(Exact<QString>(link).view());
-            if (QTest::currentTestFailed()) {
-                qWarning("case %d of seed %llu: %s", n, seed() + 1, link.toUtf8().toHex().constData());
-                return;
-            }
+        // Any UTF-16 (lone surrogates included), mutated good links, a good start and ASCII after.
+        fuzz(1, [&](Random &r, int n) {
+            return n % 3 == 0   ? r.units<QString>(r.length(40, 3000), 0x10000)
+                   : n % 3 == 1 ? r.mutate(r.pick(good), pieces, 0x10000)
+                                : r.pick(good).left(r.below(12)) + r.units<QString>(r.length(12, 99), 128);
+        }, [&](const QString &link) {
+            checkVerdict(link);
             verdicts.insert(pictures::checkLink(link));
-        }
+        });
         QCOMPARE(verdicts.size(), std::size_t(5));
     }
 
     void pictureHeads()
     {
-        Random r(seed() + 2);
         const std::vector<QByteArray> magics = {"\xFF\xD8\xFF", "\x89PNG\r\n\x1A\n", "BM", QByteArray("II\x2A\0", 4),
                                                 QByteArray("MM\0\x2A", 4), "GIF8"};
         int found = 0;
-        for (int n = 0; n < cases; ++n) {
-            // Random bytes, half of them after the start of a real signature.
+        // Random bytes, half of them after the start of a real signature.
+        fuzz(2, [&](Random &r, int n) {
             const QByteArray start = n % 2 ? r.pick(magics) : QByteArray();
-            const QByteArray head = (start.left(r.below(int(start.size()) + 1)) + r.units<QByteArray>(12, 256))
-                                        .left(r.below(pictures::pictureHeadSize + 4));
-            const bool picture = pictures::looksLikePicture(Exact<QByteArray>(head).view());
-            auto startsHead = [&](const QByteArray &magic) { return head.startsWith(magic); };
-            if (picture != std::any_of(magics.begin(), magics.end(), startsHead)) {
-                qWarning("case %d of seed %llu: %s", n, seed() + 2, head.toHex().constData());
-                QFAIL("taken for a picture or not, wrongly");
-            }
+            return (start.left(r.below(int(start.size()) + 1)) + r.units<QByteArray>(12, 256)).left(r.below(pictures::pictureHeadSize + 4));
+        }, [&](const QByteArray &head) {
+            const bool picture = pictures::looksLikePicture(head);
+            QVERIFY2(picture == std::any_of(magics.begin(), magics.end(), [&](const QByteArray &m) { return head.startsWith(m); }),
+                     "taken for a picture or not, wrongly");
             found += picture;
-        }
+        });
         QVERIFY(found > 0 && found < cases);
     }
 };
 
-QTEST_MAIN(FuzzTest)
+QTEST_MAIN(TestFuzz)
 #include "tst_fuzz.moc"

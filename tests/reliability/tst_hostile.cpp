@@ -47,7 +47,7 @@ const char *const fieldNames[] = {"number", "name", "author", "image link", "for
 
 } // namespace
 
-class HostileTest : public QObject {
+class TestHostile : public QObject {
     Q_OBJECT
 private slots:
     void edit_data()
@@ -74,25 +74,21 @@ private slots:
         auto expected = p.tables();
         // A new entry on the list that records authors; an update on another.
         const Category &category = update ? titres() : zarpo();
-        QStringList typed{update ? "004" : "013", "Nom", "Ysolde", "https://images.norvane.fr/a.jpg",
-                          "https://www.norvane.fr/t1"};
+        QStringList typed{update ? "004" : "013", "Nom", "Ysolde", "https://images.norvane.fr/a.jpg", "https://www.norvane.fr/t1"};
         typed[field] = text;
         p.type(category, typed);
         QCOMPARE(p.fields(category), typed);
         const auto gridBefore = p.grid(category);
-
         p.press(category, update);
-
         // A number must be the next one or a known one; an added author may
         // not hold an apostrophe.
         const bool apostrophe = !update && field == 2 && text.contains(u'\'');
         if (field == 0 || !storable || apostrophe) {
             QCOMPARE(p.services.messages.size(), 1);
             if (field > 0 && !apostrophe)
-                QCOMPARE(p.services.lastText(),
-                         QStringLiteral("Le champ « %1 » contient un caractère qui ne peut pas être enregistré "
-                                        "(caractère de contrôle ou caractère invalide).")
-                             .arg(QStringList{"", category.nameLabel, "Auteur", "Lien image", "Lien Norvane"}[field]));
+                QCOMPARE(p.services.lastText(), QStringLiteral("Le champ « %1 » contient un caractère qui ne peut pas être "
+                                                               "enregistré (caractère de contrôle ou caractère invalide).")
+                                                    .arg(QStringList{"", category.nameLabel, "Auteur", "Lien image", "Lien Norvane"}[field]));
             QCOMPARE(p.fields(category), typed);
             QVERIFY(p.grid(category) == gridBefore);
         } else {
@@ -133,17 +129,15 @@ private slots:
             insertEntries(p.dir.catalogue(), melvi(), {entry(QStringLiteral("013"), name, QStringLiteral("Zoé"))});
         QVERIFY2(p.start(), qPrintable(p.services.lastText()));
         MainForm &form = p.window->form();
-        form.searchOptions[std::size_t(melvi().id)]->click();
-        form.cherche->setText(text);
-        form.btSearch->click();
-
+        click(form.searchOptions[std::size_t(melvi().id)]);
+        typeInto(form.cherche, text);
+        click(form.btSearch);
         QCOMPARE(form.cherche->text(), text.trimmed());
         QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.lastText()));
-        QCOMPARE(form.nbTrouve->text(),
-                 storable ? QStringLiteral("1 élément(s) trouvé(s).") : QStringLiteral("0 élément trouvé."));
+        QCOMPARE(form.nbTrouve->text(), storable ? QStringLiteral("1 élément(s) trouvé(s).") : QStringLiteral("0 élément trouvé."));
         QCOMPARE(form.grilleSearch->text(1, 1), storable ? name : QStringLiteral("Non trouvé"));
     }
 };
 
-QTEST_MAIN(HostileTest)
+QTEST_MAIN(TestHostile)
 #include "tst_hostile.moc"

@@ -5,13 +5,12 @@
 
 #include "childprocess.h"
 #include "support/programfixture.h"
-
-#include <QTest>
+#include "tools/admincommand.h"
 
 using namespace tabrix;
 using namespace tabrix::test;
 
-class LockTest : public QObject {
+class TestLock : public QObject {
     Q_OBJECT
 private slots:
     void pressWhileHeld_data()
@@ -40,11 +39,8 @@ private slots:
         QVERIFY2(other.waitForLine(QStringLiteral("held")), qPrintable(other.lines().join(u'\n')));
         p.press(category, update);
         if (holdMs == 0) {
-            const QString message = p.onlyMessage();
-            QVERIFY2(message.contains(update ? "L'entrée n° 005 n'a pas été modifiée"
-                                             : "L'entrée n° 013 n'a pas été enregistrée"),
-                     qPrintable(message));
-            QVERIFY2(message.contains("verrouillé par un autre programme (réessayez"), qPrintable(message));
+            verifySaid(p.onlyMessage(), {update ? "L'entrée n° 005 n'a pas été modifiée" : "L'entrée n° 013 n'a pas été enregistrée",
+                                         "verrouillé par un autre programme (réessayez"});
             QCOMPARE(p.fields(category), typed);
             QVERIFY(p.grid(category) == gridBefore);
             other.closeWriteChannel();
@@ -68,8 +64,7 @@ private slots:
         ChildProcess other({QStringLiteral("hold"), p.dir.catalogue(), QStringLiteral("0")});
         QVERIFY2(other.waitForLine(QStringLiteral("held")), qPrintable(other.lines().join(u'\n')));
         QVERIFY(!p.start());
-        QVERIFY2(p.onlyMessage().contains("ne peut pas être lu : le catalogue est verrouillé par un autre programme"),
-                 qPrintable(p.onlyMessage()));
+        verifySaid(p.onlyMessage(), {"ne peut pas être lu : le catalogue est verrouillé par un autre programme"});
         other.closeWriteChannel();
         QVERIFY(other.endsCleanly());
         p.services.clear();
@@ -77,5 +72,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(LockTest)
+QTEST_MAIN(TestLock)
 #include "tst_lock.moc"

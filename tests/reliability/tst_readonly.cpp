@@ -9,17 +9,12 @@
 
 #include "childprocess.h"
 #include "support/programfixture.h"
+#include "support/screen.h"
+#include "tools/admincommand.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QTest>
-
-#include <algorithm>
-
-#include <unistd.h>
 
 using namespace tabrix;
 using namespace tabrix::test;
@@ -30,11 +25,7 @@ namespace {
 // (what & 2) or both; false when it cannot.
 bool protect(const ProgramDir &dir, int what, bool on)
 {
-    QStringList paths;
-    if (what & 1)
-        paths << dir.catalogue();
-    if (what & 2)
-        paths << dir.path();
+    const QStringList paths = QStringList{dir.catalogue(), dir.path()}.mid(what == 2, what == 3 ? 2 : 1);
     return std::all_of(paths.begin(), paths.end(), [on](const QString &path) {
         if (geteuid() == 0)
             return QProcess::execute(QStringLiteral("chattr"), {on ? "+i" : "-i", path}) == 0;
@@ -43,15 +34,9 @@ bool protect(const ProgramDir &dir, int what, bool on)
     });
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
-class ReadOnlyTest : public QObject {
+class TestReadOnly : public QObject {
     Q_OBJECT
 private slots:
     void browsedNotChanged_data() { places(); }
@@ -60,30 +45,29 @@ private slots:
     {
         QFETCH(int, what);
         ProgramFixture p;
-        const QByteArray before = contents(p.dir.catalogue());
-        const QStringList folderBefore = QDir(p.dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        const auto before = folderContent(p.dir.path());
+        const QStringList names = QDir(p.dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
         auto lift = qScopeGuard([&] { protect(p.dir, what, false); });
         if (!protect(p.dir, what, true))
             QSKIP("this file system cannot write-protect a file against this user");
         QVERIFY2(p.start(), qPrintable(p.services.lastText()));
         QVERIFY(p.window->catalogue().readOnly());
-
         // Every list shown, a clicked entry in the fields; sorting by name
         // and searching read the lists again.
         for (const Category &category : categories())
             QCOMPARE(p.grid(category).size(), std::size_t(fixtureEntries + 1));
-        emit p.tab(melvi()).grid->cellClicked(7, 1);
+        click(p.window->form().onglet->tabButton(melvi().tabIndex));
+        clickCell(*p.tab(melvi()).grid, 7, 1);
         QCOMPARE(p.fields(melvi()), (QStringList{"007", "Énigme 7", "Zoé", "https://images.norvane.fr/007.jpg",
                                                  "https://www.norvane.fr/t007"}));
-        emit p.tab(melvi()).grid->headerClicked(1);
+        clickCell(*p.tab(melvi()).grid, 0, 1);
         QCOMPARE(p.grid(melvi())[2], (QStringList{"002", "Énigme 2", "Adèle"}));
         MainForm &form = p.window->form();
-        form.searchOptions[std::size_t(titres().id)]->click();
-        form.cherche->setText(QStringLiteral("énigme 1"));
-        form.btSearch->click();
+        click(form.searchOptions[std::size_t(titres().id)]);
+        typeInto(form.cherche, QStringLiteral("énigme 1"));
+        click(form.btSearch);
         QCOMPARE(form.nbTrouve->text(), QStringLiteral("4 élément(s) trouvé(s)."));
         QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.lastText()));
-
         for (const bool update : {false, true}) {
             const Category &category = update ? titres() : zarpo();
             const QStringList typed{update ? "004" : "013", "Nouveau", "Ysolde", "", ""};
@@ -91,17 +75,14 @@ private slots:
             p.type(category, typed);
             const auto gridBefore = p.grid(category);
             p.press(category, update);
-            const QString message = p.onlyMessage();
-            QVERIFY2(message.contains(update ? "L'entrée n° 004 n'a pas été modifiée"
-                                             : "L'entrée n° 013 n'a pas été enregistrée"),
-                     qPrintable(message));
-            QVERIFY2(message.contains("en lecture seule"), qPrintable(message));
+            verifySaid(p.onlyMessage(), {update ? "L'entrée n° 004 n'a pas été modifiée" : "L'entrée n° 013 n'a pas été enregistrée",
+                                         "en lecture seule"});
             QCOMPARE(p.fields(category), typed);
             QVERIFY(p.grid(category) == gridBefore);
         }
         p.window.reset();
-        QVERIFY(contents(p.dir.catalogue()) == before);
-        QCOMPARE(QDir(p.dir.path()).entryList(QDir::AllEntries | QDir::Hidden), folderBefore);
+        QVERIFY(folderContent(p.dir.path()) == before);
+        QCOMPARE(QDir(p.dir.path()).entryList(QDir::AllEntries | QDir::Hidden), names);
     }
 
     void interruptedChange_data() { places(); }
@@ -111,22 +92,18 @@ private slots:
         QFETCH(int, what);
         ProgramFixture p;
         const auto tablesBefore = p.tables();
-        const QByteArray before = contents(p.dir.catalogue());
+        const QByteArray before = fileBytes(p.dir.catalogue());
         {
             ChildProcess other({QStringLiteral("interrupt"), p.dir.catalogue()});
             QVERIFY2(other.waitForLine(QStringLiteral("dirty")), qPrintable(other.lines().join(u'\n')));
         } // killed with its change half written into the file
         QVERIFY(QFile::exists(p.dir.catalogue() + QStringLiteral("-journal")));
-        QVERIFY(contents(p.dir.catalogue()) != before);
-
+        QVERIFY(fileBytes(p.dir.catalogue()) != before);
         auto lift = qScopeGuard([&] { protect(p.dir, what, false); });
         if (!protect(p.dir, what, true))
             QSKIP("this file system cannot write-protect a file against this user");
         QVERIFY(!p.start());
-        const QString message = p.onlyMessage();
-        QVERIFY2(message.contains("interrompu") && message.contains("protégé contre l'écriture"),
-                 qPrintable(message));
-
+        verifySaid(p.onlyMessage(), {"interrompu", "protégé contre l'écriture"});
         lift.dismiss();
         QVERIFY(protect(p.dir, what, false));
         p.services.clear();
@@ -134,7 +111,7 @@ private slots:
         QVERIFY(!p.window->catalogue().readOnly());
         p.window.reset();
         QVERIFY(p.tables() == tablesBefore);
-        QVERIFY(contents(p.dir.catalogue()) == before);
+        QVERIFY(fileBytes(p.dir.catalogue()) == before);
     }
 
 private:
@@ -147,5 +124,5 @@ private:
     }
 };
 
-QTEST_MAIN(ReadOnlyTest)
+QTEST_MAIN(TestReadOnly)
 #include "tst_readonly.moc"

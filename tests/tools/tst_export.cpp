@@ -3,7 +3,6 @@
 #include "tools/admincommand.h"
 
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 using namespace tabrix;
 using namespace tabrix::test;
@@ -39,25 +38,22 @@ class TestExport : public QObject {
     Q_OBJECT
 
 private slots:
+    // Into a folder that does not exist yet, with a blank and an accent.
     void initTestCase()
     {
         const QString path = m_dir.catalogue();
         createEmptyCatalogue(path);
-        insertEntries(path, zarpo(),
-                      {entry("001", "Le \"grand\" phare; Étretat", "Zoé", std::nullopt, QString()),
-                       entry("002", "ligne 1\nligne 2", "Hélène", "https://img.norvane.fr/a;b.jpg", notAvailable()),
-                       entry("003", "  blancs autour\t", "Sœur Anne", "=SOMME(1;2)", "retour\r\nà la ligne"),
-                       entry("004", "", "O'Brien", "\"", "\"\""),
-                       entry("005", "Puzzle 🧩 ‘guillemets’ « français », virgule", "Lætitia", "a,b", "x")});
+        insertEntries(path, zarpo(), {entry("001", "Le \"grand\" phare; Étretat", "Zoé", std::nullopt, QString()),
+                                      entry("002", "ligne 1\nligne 2", "Hélène", "https://img.norvane.fr/a;b.jpg"),
+                                      entry("003", "  blancs autour\t", "Sœur Anne", "=SOMME(1;2)", "retour\r\nà la ligne"),
+                                      entry("004", "", "O'Brien", "\"", "\"\""),
+                                      entry("005", "Puzzle 🧩 ‘guillemets’ « français », virgule", "Lætitia", "a,b", "x")});
         insertEntries(path, melvi(), {entry("001", "Île de Ré", "Maëlle", std::nullopt, std::nullopt),
                                       entry("002", "Cœur;de;Lyon", "Zoé")});
         // trunda stays empty: its file holds the header line only.
-        execute(path, "INSERT INTO titres (ref, nom, auteur, url, lien) VALUES (NULL, NULL, NULL, NULL, NULL)");
+        execute(path, "INSERT INTO titres VALUES (NULL, NULL, NULL, NULL, NULL); INSERT INTO auteurs VALUES (NULL)");
         insertEntries(path, titres(), {entry("007", "Noël", "Zoé")});
         insertAuthors(path, {"Zoé", "O'Brien", "", "a;b", "\"cité\""});
-        execute(path, "INSERT INTO auteurs (nom) VALUES (NULL)");
-
-        // Into a folder that does not exist yet, with a blank and an accent.
         m_exported = m_dir.file("sauvegardes/catalogue été");
         const ToolRun run = runAdmin({"export", path, m_exported});
         QVERIFY2(run.status == 0, qPrintable(run.err));
@@ -70,8 +66,7 @@ private slots:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QStringList>("header");
         for (const Category &category : categories())
-            QTest::newRow(qPrintable(category.table))
-                << category.table << QStringList{"ref", category.nameField, "auteur", "url", "lien"};
+            QTest::newRow(qPrintable(category.table)) << category.table << QStringList{"ref", category.nameField, "auteur", "url", "lien"};
         QTest::newRow("auteurs") << "auteurs" << QStringList{"nom"};
     }
 

@@ -1,6 +1,7 @@
 #include "check/checkwindow.h"
 
 #include "check/resultfile.h"
+#include "store/entrynumber.h"
 #include "ui/grid.h"
 #include "ui/windowplace.h"
 
@@ -106,7 +107,6 @@ void CheckWindow::showPair(int row, std::optional<int> found, std::optional<int>
 
 void CheckWindow::showMissing()
 {
-    const auto number = [](int n) { return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')); };
     QStringList lines;
     bool allAgree = true;
     for (const Category *category : rowCategories()) {
@@ -117,10 +117,10 @@ void CheckWindow::showMissing()
         const int first = *counted + 1;
         QStringList numbers;
         if (*found - first >= 2)
-            numbers << number(first) + QStringLiteral(" à ") + number(*found);
+            numbers << threeDigitText(first) + QStringLiteral(" à ") + threeDigitText(*found);
         else
             for (int n = first; n <= *found; ++n)
-                numbers << number(n);
+                numbers << threeDigitText(n);
         lines << category->tabCaption + QStringLiteral(" : ") + numbers.join(QStringLiteral(", "));
     }
     m_missing->setText(allAgree ? QStringLiteral("À jour.") : lines.join(QLatin1Char('\n')));

@@ -84,14 +84,4 @@ double leadingValue(const QString &text)
     return sign * value;
 }
 
-bool isThreeDigitNumber(const QString &text)
-{
-    return text.size() == 3 && isAsciiDigit(text.at(0)) && isAsciiDigit(text.at(1)) && isAsciiDigit(text.at(2));
-}
-
-QString threeDigitText(int number)
-{
-    return QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
-}
-
 } // namespace tabrix::editing

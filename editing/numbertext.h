@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/entrynumber.h"
+
 #include <QLocale>
 #include <QString>
 
@@ -16,10 +18,7 @@ bool isNumericText(const QString &text, const QLocale &locale = QLocale());
 // first character that cannot continue the number. 0 when there is none.
 double leadingValue(const QString &text);
 
-// Whether the text is made of exactly three ASCII digits ("007", "058").
-bool isThreeDigitNumber(const QString &text);
-
-// The number as it is written in a list: three digits with leading zeros.
-QString threeDigitText(int number);
+using tabrix::isThreeDigitNumber;
+using tabrix::threeDigitText;
 
 } // namespace tabrix::editing

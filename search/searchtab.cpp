@@ -26,7 +26,7 @@ QString foundCount(int count)
 
 } // namespace
 
-int entryNumber(const QString &text)
+int leadingNumber(const QString &text)
 {
     const QString trimmed = text.trimmed();
     qsizetype digits = 0;
@@ -42,7 +42,7 @@ int rowOfNumber(const Grid &grid, int number)
     if (number <= 0)
         return 0;
     for (int row = 1; row < grid.rows(); ++row)
-        if (entryNumber(grid.text(row, 0)) == number)
+        if (leadingNumber(grid.text(row, 0)) == number)
             return row;
     return 0;
 }
@@ -149,7 +149,7 @@ void SearchTab::jump(int resultRow)
     const Category &category = *m_resultLists[std::size_t(resultRow - 1)];
     CategoryTab &tab = m_form.tab(category);
     Grid &grid = *tab.grid;
-    const int row = rowOfNumber(grid, entryNumber(numberText));
+    const int row = rowOfNumber(grid, leadingNumber(numberText));
     if (row == 0)
         return;
 

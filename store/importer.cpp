@@ -2,6 +2,7 @@
 
 #include "store/catalogue.h"
 #include "store/category.h"
+#include "store/entrynumber.h"
 #include "store/schema.h"
 #include "store/sqlite.h"
 #include "store/systemerror.h"
@@ -20,11 +21,6 @@
 namespace tabrix {
 
 namespace {
-
-QString number(int value)
-{
-    return QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
-}
 
 QString fieldText(const std::optional<QString> &field)
 {
@@ -49,11 +45,11 @@ QString rangesText(const std::vector<std::pair<int, int>> &ranges)
     QStringList parts;
     for (const auto &[first, last] : ranges) {
         if (first == last)
-            parts << number(first);
+            parts << threeDigitText(first);
         else if (last == first + 1)
-            parts << number(first) << number(last);
+            parts << threeDigitText(first) << threeDigitText(last);
         else
-            parts << QStringLiteral("%1 à %2").arg(number(first), number(last));
+            parts << QStringLiteral("%1 à %2").arg(threeDigitText(first), threeDigitText(last));
     }
     if (parts.size() == 1)
         return parts.first();
@@ -77,26 +73,6 @@ int columnIndex(const SourceTable &table, const QString &name)
     return -1;
 }
 
-// The numeric value of a number as the program reads it (blanks around
-// ignored), or nullopt when the text is not made of digits.
-std::optional<int> numericValue(const QString &ref)
-{
-    const QString digits = ref.trimmed();
-    if (digits.isEmpty() || digits.size() > 9)
-        return std::nullopt;
-    for (const QChar c : digits)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-    return digits.toInt();
-}
-
-bool isThreeDigits(const QString &ref)
-{
-    return ref.size() == 3 && std::all_of(ref.begin(), ref.end(), [](QChar c) {
-               return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-           });
-}
-
 // Checks the numbers of one list: duplicates stop the import; numbers not
 // written on three digits and gaps are reported and brought over.
 void checkNumbers(const QString &table, const std::vector<Fields> &rows, ImportPlan &plan)
@@ -113,17 +89,17 @@ void checkNumbers(const QString &table, const std::vector<Fields> &rows, ImportP
             plan.warnings << QStringLiteral("%1, ligne %2 : l'entrée n'a pas de numéro.").arg(table).arg(line);
             continue;
         }
-        if (!isThreeDigits(*ref))
+        if (!isThreeDigitNumber(*ref))
             plan.warnings << QStringLiteral("%1, ligne %2 : le numéro « %3 » n'est pas écrit sur trois chiffres.")
                                  .arg(table, QString::number(line), *ref);
-        else if (numericValue(*ref) == 0)
+        else if (digitsValue(*ref) == 0)
             plan.warnings << QStringLiteral("%1, ligne %2 : le numéro « %3 » ne compte pas : les numéros vont de 001 à 999.")
                                  .arg(table, QString::number(line), *ref);
         auto &found = rowsOf[*ref];
         if (found.empty())
             texts.push_back(*ref);
         found.push_back(i);
-        if (const auto value = numericValue(*ref)) {
+        if (const auto value = digitsValue(*ref)) {
             auto &spellings = forms[*value];
             if (std::find(spellings.begin(), spellings.end(), *ref) == spellings.end())
                 spellings.push_back(*ref);
@@ -149,18 +125,12 @@ void checkNumbers(const QString &table, const std::vector<Fields> &rows, ImportP
         for (const QString &s : spellings)
             quoted << QStringLiteral("« %1 »").arg(s);
         plan.warnings << QStringLiteral("%1 : le numéro %2 est écrit de plusieurs façons : %3.")
-                             .arg(table, number(value), quoted.join(QStringLiteral(", ")));
+                             .arg(table, threeDigitText(value), quoted.join(QStringLiteral(", ")));
     }
 
     if (present.empty())
         return;
-    std::vector<std::pair<int, int>> missing;
-    int expected = 1;
-    for (const int value : present) {
-        if (value > expected)
-            missing.emplace_back(expected, value - 1);
-        expected = value + 1;
-    }
+    const std::vector<std::pair<int, int>> missing = missingRuns(present);
     if (missing.empty())
         return;
     int count = 0;

@@ -1,9 +1,10 @@
 #include "store/schema.h"
 
 #include "store/category.h"
+#include "store/entrynumber.h"
 #include "store/newfile.h"
-#include "store/systemerror.h"
 #include "store/sqlite.h"
+#include "store/systemerror.h"
 
 #include <QDir>
 #include <QFile>
@@ -129,7 +130,7 @@ Status fillSample(sqlite3 *db, const SampleShape &shape)
                                       .arg(c.table, c.nameField));
         const int n = std::clamp(shape.entries[c.id], 0, 999);
         for (int i = 1; i <= n; ++i) {
-            const QString ref = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+            const QString ref = threeDigitText(i);
             const int who = drawAuthor();
             const QStringList &words = nameWords();
             const QString name = QStringLiteral("%1 %2").arg(words.at(int(random.bounded(words.size())))).arg(i);

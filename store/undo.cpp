@@ -2,6 +2,7 @@
 
 #include "store/catalogue.h"
 
+#include "store/entrynumber.h"
 #include "store/filekind.h"
 #include "store/history.h"
 #include "store/systemerror.h"
@@ -100,7 +101,7 @@ Status Catalogue::undoAdd(const Category &category, const Change &change)
 {
     // Only the list's last entry goes, so that numbers stay 1 … N.
     const Result<int> stored = count(category);
-    if (!stored || change.after.ref != QStringLiteral("%1").arg(*stored, 3, 10, QLatin1Char('0')))
+    if (!stored || change.after.ref != threeDigitText(*stored))
         return Failure{QStringLiteral("le n° %1 n'est plus la dernière entrée de la liste %2")
                            .arg(change.after.ref, category.word)};
     sql::Statement &remove = statement(

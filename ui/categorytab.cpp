@@ -1,5 +1,7 @@
 #include "ui/categorytab.h"
 
+#include "store/entrynumber.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
@@ -167,7 +169,7 @@ void CategoryTab::proposeNextNumber()
     int largest = 0;
     for (int row = 1; row < grid->rows(); ++row)
         largest = std::max(largest, grid->text(row, 0).trimmed().toInt());
-    number->setPlaceholderText(largest < 999 ? QStringLiteral("%1").arg(largest + 1, 3, 10, QLatin1Char('0')) : QString());
+    number->setPlaceholderText(largest < highestEntryNumber ? threeDigitText(largest + 1) : QString());
 }
 
 void CategoryTab::writeHeader()

@@ -10,6 +10,7 @@
 #include "tools/admin/command.h"
 
 #include "store/category.h"
+#include "store/entrynumber.h"
 #include "store/french.h"
 #include "store/sqlite.h"
 
@@ -25,7 +26,6 @@ namespace tabrix::admin {
 namespace {
 
 constexpr int shownPerKind = 20; // lines of one kind of defect per list
-constexpr int highestNumber = 999;
 constexpr int longestText = 80; // characters of a text shown in the report
 
 class Findings {
@@ -68,11 +68,6 @@ QString listName(const Category &category)
     return QStringLiteral("%1 (table %2)").arg(category.tabCaption, category.table);
 }
 
-QString threeDigits(int number)
-{
-    return QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
-}
-
 // A text of the catalogue as the report shows it: the first characters
 // of a long one, then "…".
 QString clip(const QString &text)
@@ -88,17 +83,12 @@ QString entryName(const QString &name)
 }
 
 // "003, 010 à 012"
-QString ranges(const std::vector<int> &numbers)
+QString ranges(const std::vector<std::pair<int, int>> &runs)
 {
     QStringList parts;
-    for (std::size_t i = 0; i < numbers.size();) {
-        std::size_t j = i;
-        while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1)
-            ++j;
-        parts << (i == j ? threeDigits(numbers[i])
-                         : QStringLiteral("%1 à %2").arg(threeDigits(numbers[i]), threeDigits(numbers[j])));
-        i = j + 1;
-    }
+    for (const auto &[first, last] : runs)
+        parts << (first == last ? threeDigitText(first)
+                                : QStringLiteral("%1 à %2").arg(threeDigitText(first), threeDigitText(last)));
     return parts.join(QStringLiteral(", "));
 }
 
@@ -110,12 +100,7 @@ bool hasApostrophe(const QString &author)
 // The number as Tabrix writes it: three digits, 001 to 999. 0 otherwise.
 int validNumber(const std::optional<QString> &ref)
 {
-    if (!ref || ref->size() != 3)
-        return 0;
-    for (const QChar c : *ref)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return 0;
-    return ref->toInt();
+    return ref ? entryNumber(*ref).value_or(0) : 0;
 }
 
 struct Row {
@@ -161,26 +146,21 @@ void checkNumbers(const Category &category, const std::vector<Row> &rows, Findin
 
     if (numbers.empty())
         return;
-    std::vector<int> missing;
-    int expected = 1;
-    for (const int number : numbers) {
-        for (; expected < number; ++expected)
-            missing.push_back(expected);
-        expected = number + 1;
-    }
+    const std::vector<std::pair<int, int>> missing = missingRuns(numbers);
+    const bool several = missing.size() > 1 || (!missing.empty() && missing.front().second > missing.front().first);
     if (!missing.empty())
         findings.defect(QStringLiteral("%1 : %2 manquant%3 : %4.")
-                            .arg(list, missing.size() > 1 ? QStringLiteral("numéros") : QStringLiteral("numéro"),
-                                 missing.size() > 1 ? QStringLiteral("s") : QString(), ranges(missing)));
+                            .arg(list, several ? QStringLiteral("numéros") : QStringLiteral("numéro"),
+                                 several ? QStringLiteral("s") : QString(), ranges(missing)));
 
     // An add accepts only the number after the count of entries.
     const int next = int(rows.size()) + 1;
-    if (int(numbers.size()) >= highestNumber)
+    if (int(numbers.size()) >= highestEntryNumber)
         findings.defect(QStringLiteral("%1 : la liste est complète (999 numéros) : Tabrix n'accepte plus d'ajout.").arg(list));
-    else if (next <= highestNumber && numbers.count(next))
+    else if (next <= highestEntryNumber && numbers.count(next))
         findings.defect(QStringLiteral("%1 : Tabrix refusera tout ajout : il attend le numéro %2 (le nombre d'entrées "
                                        "plus un), qui existe déjà.")
-                            .arg(list, threeDigits(next)));
+                            .arg(list, threeDigitText(next)));
 }
 
 void checkAuthors(const Category &category, const std::vector<Row> &rows, Findings &findings)
@@ -266,7 +246,7 @@ void checkList(sqlite3 *db, const Category &category, const QSet<QString> &recor
                           .arg(list)
                           .arg(rows.size())
                           .arg(rows.size() > 1 ? QStringLiteral("s") : QString())
-                          .arg(highest ? threeDigits(highest) : QStringLiteral("aucun")));
+                          .arg(highest ? threeDigitText(highest) : QStringLiteral("aucun")));
     }
     checkUniqueIndex(db, category, findings);
     checkNumbers(category, rows, findings);

@@ -73,6 +73,52 @@ int columnIndex(const SourceTable &table, const QString &name)
     return -1;
 }
 
+// Numbers written on more than one row stop the import.
+void reportDuplicates(const QString &table, const std::vector<Fields> &rows, const std::vector<QString> &texts,
+                      const QHash<QString, std::vector<int>> &rowsOf, ImportPlan &plan)
+{
+    for (const QString &text : texts) {
+        const std::vector<int> &indexes = rowsOf.value(text);
+        if (indexes.size() < 2)
+            continue;
+        QString message = QStringLiteral("%1 : le numéro « %2 » figure %3 fois :")
+                              .arg(table, text, QString::number(indexes.size()));
+        for (const int i : indexes)
+            message += QStringLiteral("\n    ligne %1 : %2").arg(QString::number(i + 1), rowText(rows[i]));
+        plan.problems << message;
+    }
+}
+
+// One number written in several ways ("7" and "007") is reported.
+void reportSpellings(const QString &table, const std::map<int, std::vector<QString>> &forms, ImportPlan &plan)
+{
+    for (const auto &[value, spellings] : forms) {
+        if (spellings.size() < 2)
+            continue;
+        QStringList quoted;
+        for (const QString &s : spellings)
+            quoted << QStringLiteral("« %1 »").arg(s);
+        plan.warnings << QStringLiteral("%1 : le numéro %2 est écrit de plusieurs façons : %3.")
+                             .arg(table, threeDigitText(value), quoted.join(QStringLiteral(", ")));
+    }
+}
+
+// Gaps are reported: the program would refuse every add to the list.
+void reportGaps(const QString &table, const std::set<int> &present, ImportPlan &plan)
+{
+    const std::vector<std::pair<int, int>> missing = missingRuns(present);
+    if (missing.empty())
+        return;
+    int count = 0;
+    for (const auto &[first, last] : missing)
+        count += last - first + 1;
+    plan.warnings << QStringLiteral("%1 : %2 %3 ; le programme refusera tout ajout à cette liste "
+                                    "tant que ses numéros ne se suivront pas depuis 001.")
+                         .arg(table,
+                              count == 1 ? QStringLiteral("il manque le numéro") : QStringLiteral("il manque les numéros"),
+                              rangesText(missing));
+}
+
 // Checks the numbers of one list: duplicates stop the import; numbers not
 // written on three digits and gaps are reported and brought over.
 void checkNumbers(const QString &table, const std::vector<Fields> &rows, ImportPlan &plan)
@@ -108,39 +154,9 @@ void checkNumbers(const QString &table, const std::vector<Fields> &rows, ImportP
         }
     }
 
-    for (const QString &text : texts) {
-        const std::vector<int> &indexes = rowsOf.value(text);
-        if (indexes.size() < 2)
-            continue;
-        QString message = QStringLiteral("%1 : le numéro « %2 » figure %3 fois :")
-                              .arg(table, text, QString::number(indexes.size()));
-        for (const int i : indexes)
-            message += QStringLiteral("\n    ligne %1 : %2").arg(QString::number(i + 1), rowText(rows[i]));
-        plan.problems << message;
-    }
-    for (const auto &[value, spellings] : forms) {
-        if (spellings.size() < 2)
-            continue;
-        QStringList quoted;
-        for (const QString &s : spellings)
-            quoted << QStringLiteral("« %1 »").arg(s);
-        plan.warnings << QStringLiteral("%1 : le numéro %2 est écrit de plusieurs façons : %3.")
-                             .arg(table, threeDigitText(value), quoted.join(QStringLiteral(", ")));
-    }
-
-    if (present.empty())
-        return;
-    const std::vector<std::pair<int, int>> missing = missingRuns(present);
-    if (missing.empty())
-        return;
-    int count = 0;
-    for (const auto &[first, last] : missing)
-        count += last - first + 1;
-    plan.warnings << QStringLiteral("%1 : %2 %3 ; le programme refusera tout ajout à cette liste "
-                                    "tant que ses numéros ne se suivront pas depuis 001.")
-                         .arg(table,
-                              count == 1 ? QStringLiteral("il manque le numéro") : QStringLiteral("il manque les numéros"),
-                              rangesText(missing));
+    reportDuplicates(table, rows, texts, rowsOf, plan);
+    reportSpellings(table, forms, plan);
+    reportGaps(table, present, plan);
 }
 
 struct Target {

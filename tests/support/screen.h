@@ -96,4 +96,35 @@ inline QStringList paintedCells(const Grid &grid)
     return cells;
 }
 
+// The texts of a column, data rows only.
+inline QStringList columnTexts(const Grid &grid, int column)
+{
+    QStringList texts;
+    for (int row = 1; row < grid.rows(); ++row)
+        texts << grid.text(row, column);
+    return texts;
+}
+
+// The texts of a grid's data rows (the header alone for `headerOnly`), in
+// the columns shown.
+inline QList<QStringList> dataRows(const Grid &grid, bool headerOnly = false)
+{
+    QList<QStringList> rows;
+    for (int r = headerOnly ? 0 : 1; r < (headerOnly ? 1 : grid.rows()); ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid.columns(); ++c)
+            if (!grid.isColumnHidden(c))
+                cells << grid.text(r, c);
+        rows << cells;
+    }
+    return rows;
+}
+
+// Whether the whole of a data row is in view.
+inline bool rowInView(const Grid &grid, int row)
+{
+    const QRect cell = grid.visualRect(grid.model()->index(row - 1, 0));
+    return cell.isValid() && grid.viewport()->rect().contains(cell);
+}
+
 } // namespace tabrix::test

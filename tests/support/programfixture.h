@@ -125,6 +125,29 @@ struct ProgramFixture {
         return all;
     }
 
+    // Fills the edit fields of every list, as the user may leave them.
+    void fillAllFields()
+    {
+        for (CategoryTab *t : form().tabs) {
+            for (QLineEdit *field : {t->number, t->name, t->url, t->link})
+                field->setText(QStringLiteral("042"));
+            t->setAuthorText(QStringLiteral("Zoé"));
+        }
+    }
+    // Empty when every edit field of every list is empty, otherwise the
+    // name of the first field that is not.
+    QString firstFilledField()
+    {
+        for (const CategoryTab *t : form().tabs) {
+            for (const QLineEdit *field : {t->number, t->name, t->url, t->link})
+                if (!field->text().isEmpty())
+                    return field->objectName();
+            if (!t->authorText().isEmpty())
+                return t->author->objectName();
+        }
+        return QString();
+    }
+
     // The entry as the program reads it back through a fresh connection.
     QStringList reread(const Category &category, const QString &ref) const
     {

@@ -2,7 +2,7 @@
 // good, dead and non-picture links; a run killed and started again fetches
 // no kept picture twice; --refresh fetches them all again; a backup takes
 // them along.
-#include "pictureserver.h"
+#include "pictures.h"
 #include "tools/admincommand.h"
 
 #include <QtTest>
@@ -10,7 +10,7 @@
 using namespace tabrix;
 using namespace tabrix::test;
 
-class ImagesTest : public QObject {
+class TestImages : public QObject {
     Q_OBJECT
 private slots:
     void fetchesResumesAndReports()
@@ -79,5 +79,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ImagesTest)
+QTEST_MAIN(TestImages)
 #include "tst_images.moc"

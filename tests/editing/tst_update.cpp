@@ -40,6 +40,14 @@ void row(const char *tag, const QStringList &typed, const QString &message, int 
     QTest::newRow(tag) << UpdateCase{typed, message, gridRow, list, current, shown, extra, late, locale, answer};
 }
 
+void checkQuestion(const QString &question, const QStringList &typed, const QString &oldName, const QString &loaded)
+{
+    for (const QString &part : {"Entrée remplacée : n° " + typed[0] + " « " + oldName,
+                                "Nouvelles valeurs : n° " + typed[0] + " « " + typed[1] + " »",
+                                "l'entrée chargée est le n° " + loaded})
+        QVERIFY2(question.contains(part), qPrintable(question));
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(UpdateCase)
@@ -101,8 +109,7 @@ private slots:
         if (c.shown > 0)
             clickCell(grid, 0, c.shown);
         clickCell(grid, c.current, 0); // loads that entry
-        if (c.gridRow > 0)
-            QCOMPARE(grid.text(c.gridRow, 0), c.typed[0]); // the row this case means
+        QVERIFY(c.gridRow == 0 || grid.text(c.gridRow, 0) == c.typed[0]); // the row this case means
         auto expected = p.tables();
         const auto rows = p.grid(category);
         const QStringList old = rows[std::size_t(c.gridRow)];
@@ -113,13 +120,9 @@ private slots:
         p.press(category, true);
 
         // The question comes after the checks, for an existing entry not loaded.
-        const bool asked = c.typed[0] != loaded && (c.message.isEmpty() || c.late);
-        QCOMPARE(p.services.questions.size(), asked ? 1 : 0);
-        if (asked && !c.late)
-            for (const QString &part : {"Entrée remplacée : n° " + c.typed[0] + " « " + old[1],
-                                        "Nouvelles valeurs : n° " + c.typed[0] + " « " + c.typed[1] + " »",
-                                        "l'entrée chargée est le n° " + loaded})
-                QVERIFY2(p.services.questions[0].contains(part), qPrintable(p.services.questions[0]));
+        QCOMPARE(p.services.questions.size(), c.typed[0] != loaded && (c.message.isEmpty() || c.late) ? 1 : 0);
+        if (!p.services.questions.isEmpty() && !c.late)
+            checkQuestion(p.services.questions[0], c.typed, old[1], loaded);
         if (c.message.isEmpty() && c.answer) {
             QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.lastText()));
             QCOMPARE(p.fields(category), QStringList(5));
@@ -132,9 +135,8 @@ private slots:
         } else {
             QCOMPARE(p.services.messages.size(), c.message.isEmpty() ? 0 : 1);
             if (!c.message.isEmpty())
-                QCOMPARE(p.services.messages[0].text, c.message);
-            if (!c.message.isEmpty())
-                QCOMPARE(p.services.messages[0].icon, c.late ? MessageIcon::Critical : MessageIcon::Exclamation);
+                QVERIFY(p.onlyMessage() == c.message
+                        && p.services.messages[0].icon == (c.late ? MessageIcon::Critical : MessageIcon::Exclamation));
             QCOMPARE(p.fields(category), c.typed);
             QCOMPARE(grid.row(), c.current);
             QVERIFY(p.grid(category) == rows);

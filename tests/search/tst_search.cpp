@@ -70,8 +70,6 @@ private slots:
     void cleanup() { p.reset(); }
     void search_data();
     void search();
-    void everyOptionClearsTheSearch_data();
-    void everyOptionClearsTheSearch();
     void enterRunsTheSearchOrJumps();
     void jumpsToTheEntry_data();
     void jumpsToTheEntry();
@@ -81,6 +79,7 @@ private slots:
 
 private:
     MainForm &form() { return p->form(); }
+    QRadioButton *option(int id) { return id == 4 ? form().allOption : form().searchOptions[std::size_t(id)]; }
     void clickResult(int row, int column) { clickCell(*form().grilleSearch, row, column); }
     // Chooses the list on the "Recherche" tab (which empties the criterion),
     // types `criterion` and searches.
@@ -93,7 +92,7 @@ private:
     }
     void search(const Category &category, const QString &criterion)
     {
-        search(form().searchOptions[std::size_t(category.id)], criterion);
+        search(option(category.id), criterion);
     }
     std::unique_ptr<ProgramFixture> p;
 };
@@ -140,7 +139,7 @@ void TestSearch::search()
 {
     QFETCH(SearchCase, c);
     if (c.option >= 0)
-        QTest::mouseClick(c.option == 4 ? form().allOption : form().searchOptions[std::size_t(c.option)], Qt::LeftButton);
+        click(option(c.option));
     if (c.heedAccents)
         QTest::mouseClick(form().ignoreAccents, Qt::LeftButton, {}, QPoint(6, form().ignoreAccents->height() / 2));
     // An earlier result the failed checks must leave in place.
@@ -148,7 +147,7 @@ void TestSearch::search()
     const Rows before = dataRows(*form().grilleSearch);
     typeText(form().cherche, c.typed);
 
-    QTest::mouseClick(form().btSearch, Qt::LeftButton);
+    click(form().btSearch);
 
     QCOMPARE(p->services.messages.size(), c.message.isEmpty() ? 0 : 1);
     if (!c.message.isEmpty())
@@ -159,34 +158,18 @@ void TestSearch::search()
     QCOMPARE(dataRows(*form().grilleSearch, true),
              (Rows{QStringList{" N°", " Nom", " Auteur", " Liste"}.mid(0, c.option == 4 ? 4 : 3)}));
     QCOMPARE(form().nbTrouve->text(), c.count);
-}
 
-void TestSearch::everyOptionClearsTheSearch_data()
-{
-    QTest::addColumn<int>("option");
-    for (const Category &category : categories())
-        QTest::newRow(qPrintable(category.searchOption)) << category.id;
-    QTest::newRow("opt_toutes") << 4;
-}
-
-void TestSearch::everyOptionClearsTheSearch()
-{
-    QFETCH(int, option);
-    search(melvi(), QStringLiteral("port"));
-    QCOMPARE(form().grilleSearch->rows(), 4);
-
-    QRadioButton *clicked = option == 4 ? form().allOption : form().searchOptions[std::size_t(option)];
-    QTest::mouseClick(clicked, Qt::LeftButton);
-    QVERIFY(clicked->isChecked());
+    // Another option, each one in some row, empties the criterion and the results.
+    const int other = (c.option + 3) % 5;
+    click(option(other));
     QCOMPARE(form().cherche->text(), QString());
-    QCOMPARE(dataRows(*form().grilleSearch), (Rows{QStringList{"", "", "", ""}.mid(0, option == 4 ? 4 : 3)}));
+    QCOMPARE(dataRows(*form().grilleSearch), (Rows{QStringList(other == 4 ? 4 : 3)}));
     QCOMPARE(form().nbTrouve->text(), QStringLiteral("0 élément trouvé."));
-    QVERIFY(p->services.messages.isEmpty());
 }
 
 void TestSearch::enterRunsTheSearchOrJumps()
 {
-    QTest::mouseClick(form().searchOptions[1], Qt::LeftButton);
+    click(option(melvi().id));
     QTest::mouseClick(form().cherche, Qt::LeftButton);
     typeText(form().cherche, QStringLiteral("port"));
     QTest::keyClick(form().cherche, Qt::Key_Return);

@@ -3,6 +3,7 @@
 // The user's side of a grid: real clicks and keys, and the colours the
 // screen shows.
 
+#include "support/userinput.h"
 #include "ui/grid.h"
 
 #include <QComboBox>
@@ -15,17 +16,6 @@
 #include <cstdlib>
 
 namespace tabrix::test {
-
-// Types a text key by key, as a keyboard would.
-inline void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(widget, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
 
 // A left click in the middle of a data cell (row 1 is the first entry), or
 // of a column header for row 0; the cell must be in view.

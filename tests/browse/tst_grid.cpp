@@ -142,8 +142,6 @@ void TestGrid::scrollButtons()
     QVERIFY(running.ok);
     CategoryTab &tab = running.tab(category);
     Grid &grid = *tab.grid;
-    QCOMPARE(tab.topButton->text().remove('&'), QStringLiteral("<<"));
-    QCOMPARE(tab.bottomButton->text().remove('&'), QStringLiteral(">>"));
     if (entries == 0) { // no harm done
         typeText(tab.number, QStringLiteral("001"));
         for (QPushButton *button : {tab.bottomButton, tab.topButton, tab.bottomButton})

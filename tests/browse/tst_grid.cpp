@@ -1,11 +1,14 @@
-// Header clicks re-sort a category grid; "<<" and ">>" show its top and end.
+// The grids of the four lists under the mouse and the keyboard: header
+// clicks re-sort, "<<" and ">>" show the top and the end, a click or a key
+// loads the current row, painted in the loaded row's colour.
 
-#include "browsetest.h"
+#include "support/programfixture.h"
 
-#include "browse/browse.h"
-
-#include <QPushButton>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QRadioButton>
 #include <QSet>
+#include <QUrl>
 
 using namespace tabrix;
 using namespace tabrix::test;
@@ -16,36 +19,54 @@ namespace {
 // code-point sort would put in the wrong places.
 std::vector<Entry> mixedEntries()
 {
-    return {
-        entry("004", "Echo", "Zoé"),  entry("001", "Fable", "zoe"),   entry("006", "Abricot", "Bruno"),
-        entry("003", "Zoé", "anna"),  entry("005", "zoe", "emile"),   entry("002", "école", "Éric"),
-    };
+    return {entry("004", "Echo", "Zoé"), entry("001", "Fable", "zoe"),  entry("006", "Abricot", "Bruno"),
+            entry("003", "Zoé", "anna"), entry("005", "zoe", "emile"), entry("002", "école", "Éric")};
+}
+
+// On the box or circle itself: the button may be wider than its text.
+void tick(QWidget *b)
+{
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
 }
 
 } // namespace
 
-class GridTest : public QObject {
+// Stands in for the browser: records every link the system is asked to open.
+class LinkCatcher : public QObject {
     Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
 
+class TestGrid : public QObject {
+    Q_OBJECT
 private slots:
+    void initTestCase() { QDesktopServices::setUrlHandler("https", &m_links, "open"); }
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler("https"); }
     void headerSortsByColumn_data();
     void headerSortsByColumn();
     void sortShowsEndAndKeepsCurrentEntry();
     void scrollButtons_data();
     void scrollButtons();
+    void clickOrKeyLoadsTheRow_data();
+    void clickOrKeyLoadsTheRow();
+
+private:
+    LinkCatcher m_links;
 };
 
-void GridTest::headerSortsByColumn_data()
+void TestGrid::headerSortsByColumn_data()
 {
     QTest::addColumn<int>("list");
     QTest::addColumn<int>("column");
     for (const Category &category : categories())
         for (const int column : {0, 1, 2})
-            QTest::addRow("%s %s", qPrintable(category.table), column ? column == 1 ? "name" : "author" : "number")
-                << category.id << column;
+            QTest::addRow("%s %d", qPrintable(category.table), column) << category.id << column;
 }
 
-void GridTest::headerSortsByColumn()
+void TestGrid::headerSortsByColumn()
 {
     QFETCH(int, list);
     QFETCH(int, column);
@@ -54,53 +75,42 @@ void GridTest::headerSortsByColumn()
     const QStringList heads[] = {{"001", "002", "003", "004", "005", "006"}, {"Abricot", "Echo", "école", "Fable"},
                                  {"anna", "Bruno", "emile", "Éric"}};
     const QStringList tails[] = {{}, {"Zoé", "zoe"}, {"zoe", "Zoé"}};
-    const QStringList &head = heads[column], &equalTail = tails[column];
     const Category &category = categories()[std::size_t(list)];
-    Running running(category, mixedEntries());
+    ProgramFixture running(category, mixedEntries());
     QVERIFY(running.ok);
-    CategoryTab &tab = running.tab(category);
-    Grid &grid = *tab.grid;
-
+    Grid &grid = *running.tab(category).grid;
     // An entry loaded, then one field changed by hand: a sort keeps both.
     clickCell(grid, 3, 1);
-    typeText(tab.name, QStringLiteral(" tapé"));
-    const QStringList before = fields(tab);
+    typeText(running.tab(category).name, QStringLiteral(" tapé"));
+    const QStringList before = running.fields(category);
     QCOMPARE(before.at(0), QStringLiteral("003"));
 
     clickCell(grid, 0, (column + 1) % 3); // another order first
     clickCell(grid, 0, column);
 
     const QStringList texts = columnTexts(grid, column);
-    QCOMPARE(texts.size(), head.size() + equalTail.size());
-    QCOMPARE(texts.mid(0, head.size()), head);
-    QCOMPARE(QSet<QString>(texts.begin() + head.size(), texts.end()), QSet<QString>(equalTail.begin(), equalTail.end()));
-    // Always ascending: the same header again changes nothing.
-    clickCell(grid, 0, column);
+    QCOMPARE(texts.mid(0, heads[column].size()), heads[column]);
+    QCOMPARE(QSet<QString>(texts.begin() + heads[column].size(), texts.end()),
+             QSet<QString>(tails[column].begin(), tails[column].end()));
+    clickCell(grid, 0, column); // always ascending: the same header again changes nothing
     QCOMPARE(columnTexts(grid, column), texts);
-
-    // Rows move whole: each number keeps its own name and author.
-    for (const Entry &e : mixedEntries()) {
-        const int row = int(columnTexts(grid, 0).indexOf(e.ref)) + 1;
-        QCOMPARE(grid.text(row, 1), e.name);
-        QCOMPARE(grid.text(row, 2), e.author);
-    }
-    QCOMPARE(fields(tab), before);
+    for (const Entry &e : mixedEntries()) // rows move whole
+        QCOMPARE(dataRows(grid)[columnTexts(grid, 0).indexOf(e.ref)], (QStringList{e.ref, e.name, e.author}));
+    QCOMPARE(running.fields(category), before);
     QVERIFY(running.services.messages.isEmpty());
 }
 
-void GridTest::sortShowsEndAndKeepsCurrentEntry()
+void TestGrid::sortShowsEndAndKeepsCurrentEntry()
 {
-    // More entries than the grid can show at once, among them "Vieux-Port 7"
+    // More entries than the grid shows at once, among them "Vieux-Port 7"
     // and "vieux-port 63", stored 63 first.
     std::vector<Entry> entries = numberedEntries(60, {"Zoé", "anna", "Bruno"});
     entries[6].name = QStringLiteral("vieux-port 63");
     entries[7].name = QStringLiteral("Vieux-Port 7");
-    Running running(zarpo(), entries);
+    ProgramFixture running(zarpo(), entries);
     QVERIFY(running.ok);
     Grid &grid = *running.tab(zarpo()).grid;
-    browse::showTop(running.tab(zarpo()));
     clickCell(grid, 3, 0);
-    QCOMPARE(grid.row(), 3);
 
     // Numbers in names go by their value.
     clickCell(grid, 0, 1);
@@ -114,75 +124,90 @@ void GridTest::sortShowsEndAndKeepsCurrentEntry()
     QCOMPARE(grid.text(grid.row(), 0), QStringLiteral("003"));
 }
 
-void GridTest::scrollButtons_data()
+void TestGrid::scrollButtons_data()
 {
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<QString>("upper"); // on "Melvi" the upper one is called "bas" and the lower one "haut"
-    QTest::addColumn<QString>("lower");
+    QTest::addColumn<int>("list");
     QTest::addColumn<int>("entries");
-    for (const int entries : {80, 0}) {
-        const QByteArray empty = entries ? "" : ", empty";
-        QTest::newRow("zarpo" + empty) << "zarpo" << "bt_zarpo_haut" << "bt_zarpo_bas" << entries;
-        QTest::newRow("melvi" + empty) << "melvi" << "bt_melvi_bas" << "bt_melvi_haut" << entries;
-        QTest::newRow("trunda" + empty) << "trunda" << "bt_trunda_haut" << "bt_trunda_bas" << entries;
-        QTest::newRow("titres" + empty) << "titres" << "bt_vasquo_haut" << "bt_vasquo_bas" << entries;
-    }
+    for (const int entries : {80, 0})
+        for (const Category &category : categories())
+            QTest::addRow("%s %d", qPrintable(category.table), entries) << category.id << entries;
 }
 
-void GridTest::scrollButtons()
+void TestGrid::scrollButtons()
 {
-    QFETCH(QString, table);
-    QFETCH(QString, upper);
-    QFETCH(QString, lower);
+    QFETCH(int, list);
     QFETCH(int, entries);
-    const Category &category = *categoryByTable(table);
-    Running running(category, numberedEntries(entries, {"Zoé", "anna"}));
+    const Category &category = categories()[std::size_t(list)];
+    ProgramFixture running(category, numberedEntries(entries, {"Zoé", "anna"}));
     QVERIFY(running.ok);
     CategoryTab &tab = running.tab(category);
     Grid &grid = *tab.grid;
-    QPushButton *up = running.window->findChild<QPushButton *>(upper);
-    QPushButton *down = running.window->findChild<QPushButton *>(lower);
-    QVERIFY(up && down);
-    QCOMPARE(up->text().remove('&'), QStringLiteral("<<"));
-    QCOMPARE(down->text().remove('&'), QStringLiteral(">>"));
-
     if (entries == 0) { // no harm done
-        tab.number->setText(QStringLiteral("001"));
-        for (QPushButton *button : {down, up, down})
-            QTest::mouseClick(button, Qt::LeftButton);
+        typeText(tab.number, QStringLiteral("001"));
+        for (QPushButton *button : {tab.bottomButton, tab.topButton, tab.bottomButton})
+            click(button);
         QCOMPARE((QList<int>{grid.rows(), grid.topRow(), grid.row()}), (QList<int>{1, 0, 0}));
-        QCOMPARE(grid.text(0, 2), QStringLiteral(" Auteur"));
-        QCOMPARE(fields(tab), (QStringList{"001", "", "", "", ""}));
+        QCOMPARE(running.fields(category), (QStringList{"001", "", "", "", ""}));
         QVERIFY(running.services.messages.isEmpty());
         return;
     }
-
-    QTest::mouseClick(down, Qt::LeftButton);
-    QVERIFY(rowInView(grid, 80));
-    QVERIFY(!rowInView(grid, 1));
-
     // An entry near the end, loaded by a click, then a hand-made change:
     // the buttons only scroll.
-    QVERIFY(rowInView(grid, 78));
+    click(tab.bottomButton);
+    QVERIFY(rowInView(grid, 80) && rowInView(grid, 78) && !rowInView(grid, 1));
     clickCell(grid, 78, 1);
     typeText(tab.author, QStringLiteral("-Élodie"));
-    const QStringList before = fields(tab);
-    const QModelIndex current = grid.currentIndex();
-    QCOMPARE(grid.row(), 78);
-
-    QTest::mouseClick(up, Qt::LeftButton);
+    const QStringList before = running.fields(category);
+    click(tab.topButton);
     QCOMPARE(grid.topRow(), 1);
     QVERIFY(!rowInView(grid, 80));
-    QTest::mouseClick(down, Qt::LeftButton);
-    QVERIFY(rowInView(grid, 80));
-    QVERIFY(!rowInView(grid, 1));
-
+    click(tab.bottomButton);
+    QVERIFY(rowInView(grid, 80) && !rowInView(grid, 1));
     QCOMPARE(grid.row(), 78);
-    QCOMPARE(grid.currentIndex(), current);
     QCOMPARE(paintedCells(grid), (QStringList{"78:0b", "78:1b", "78:2b"}));
-    QCOMPARE(fields(tab), before);
+    QCOMPARE(running.fields(category), before);
     QVERIFY(running.services.messages.isEmpty());
 }
 
-QTEST_MAIN(GridTest)
+void TestGrid::clickOrKeyLoadsTheRow_data()
+{
+    QTest::addColumn<int>("key"); // 0: a click on the row
+    QTest::newRow("click") << 0;
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+}
+
+void TestGrid::clickOrKeyLoadsTheRow()
+{
+    QFETCH(int, key);
+    ProgramFixture running(zarpo(), numberedEntries(5, {"Zoé", "anna"}), true);
+    QVERIFY(running.ok);
+    for (const Category &category : categories()) {
+        click(running.form().onglet->tabButton(category.tabIndex));
+        CategoryTab &tab = running.tab(category);
+        Grid &grid = *tab.grid;
+        tick(tab.showCheck);
+        tick(tab.forumOption);
+        const auto act = [&] { key ? QTest::keyClick(&grid, Qt::Key(key)) : clickCell(grid, 4, 2); };
+        m_links.opened.clear();
+        // Row 2 loaded by a click; the arrows then only move to row 4.
+        clickCell(grid, 2, 2);
+        for (const Qt::Key arrow : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right})
+            QTest::keyClick(&grid, arrow);
+        QCOMPARE(paintedCells(grid), (QStringList{"2:0b", "2:1b", "2:2b"}));
+        act();
+        QCOMPARE(running.fields(category), (QStringList{"004", "Énigme 4", "anna", "https://images.norvane.fr/004.jpg",
+                                                        "https://www.norvane.fr/t004"}));
+        QCOMPARE(m_links.opened, (QList<QUrl>{QUrl("https://www.norvane.fr/t002"), QUrl("https://www.norvane.fr/t004")}));
+        // Only the loaded row shows it, not the header.
+        QCOMPARE(paintedCells(grid), (QStringList{"4:0b", "4:1b", "4:2b"}));
+        QVERIFY(colourName(paintedColour(grid, 0, 1)) != QLatin1String("b"));
+        tick(tab.webOption); // the same row again loads it again
+        act();
+        QCOMPARE(m_links.opened.last(), QUrl(QStringLiteral("https://images.norvane.fr/004.jpg")));
+    }
+}
+
+QTEST_MAIN(TestGrid)
 #include "tst_grid.moc"

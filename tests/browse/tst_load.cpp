@@ -2,14 +2,13 @@
 // ticked, opens what the selected option says; a list that cannot be read
 // is told as such.
 
-#include "browsetest.h"
+#include "support/programfixture.h"
 
 #include "browse/browse.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QRadioButton>
-#include <QToolButton>
 #include <QUrl>
 
 using namespace tabrix;
@@ -57,7 +56,7 @@ public slots:
     void open(const QUrl &url) { opened << url; }
 };
 
-class LoadTest : public QObject {
+class TestLoad : public QObject {
     Q_OBJECT
 
 private slots:
@@ -70,8 +69,6 @@ private slots:
 
     void clickOpensWhatOptionsSay_data();
     void clickOpensWhatOptionsSay();
-    void clickOrKeyLoadsTheRow_data();
-    void clickOrKeyLoadsTheRow();
     void readFailureIsShown_data();
     void readFailureIsShown();
 
@@ -79,7 +76,7 @@ private:
     LinkCatcher m_links;
 };
 
-void LoadTest::clickOpensWhatOptionsSay_data()
+void TestLoad::clickOpensWhatOptionsSay_data()
 {
     QTest::addColumn<LoadCase>("c");
 
@@ -126,11 +123,11 @@ void LoadTest::clickOpensWhatOptionsSay_data()
     row("zarpo entry gone web", "zarpo", gone, forum, "web");
 }
 
-void LoadTest::clickOpensWhatOptionsSay()
+void TestLoad::clickOpensWhatOptionsSay()
 {
     QFETCH(LoadCase, c);
     const Category &category = *categoryByTable(c.table);
-    Running running(category, {entry("001", "Avant", "anna", "https://i.fr/001.jpg", "https://www.norvane.fr/t001"),
+    ProgramFixture running(category, {entry("001", "Avant", "anna", "https://i.fr/001.jpg", "https://www.norvane.fr/t001"),
                                entry("002", "Été à Lyon", "Zoé", field(c.url == gone ? img : c.url), field(c.link)),
                                entry("003", "Après", "Bruno", "https://i.fr/003.jpg", "https://www.norvane.fr/t003")});
     QVERIFY(running.ok);
@@ -147,59 +144,13 @@ void LoadTest::clickOpensWhatOptionsSay()
                       [&pictures](MainForm &, Context &, const Category &shownIn) { pictures << shownIn.table; });
 
     const auto shown = [](const QString &link) { return link == noValue || link == gone ? QString() : link; };
-    QCOMPARE(fields(tab), (QStringList{"002", "Été à Lyon", "Zoé", shown(c.url), c.url == gone ? "" : shown(c.link)}));
+    QCOMPARE(running.fields(category), (QStringList{"002", "Été à Lyon", "Zoé", shown(c.url), c.url == gone ? "" : shown(c.link)}));
     QCOMPARE(m_links.opened, c.opened.isEmpty() ? QList<QUrl>{} : QList<QUrl>{QUrl(c.opened)});
     QCOMPARE(pictures, c.picture ? QStringList{c.table} : QStringList{});
     QVERIFY(running.services.messages.isEmpty());
 }
 
-void LoadTest::clickOrKeyLoadsTheRow_data()
-{
-    QTest::addColumn<int>("key"); // 0: a click on the row
-    QTest::newRow("click") << 0;
-    QTest::newRow("Return") << int(Qt::Key_Return);
-    QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
-    QTest::newRow("Space") << int(Qt::Key_Space);
-}
-
-void LoadTest::clickOrKeyLoadsTheRow()
-{
-    QFETCH(int, key);
-    Running running(zarpo(), numberedEntries(5, {"Zoé", "anna"}), true);
-    QVERIFY(running.ok);
-    for (const Category &category : categories()) {
-        QTest::mouseClick(running.form().onglet->tabButton(category.tabIndex), Qt::LeftButton);
-        CategoryTab &tab = running.tab(category);
-        Grid &grid = *tab.grid;
-        // On the box or circle itself: the button may be wider than its text.
-        const auto tick = [](QWidget *b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); };
-        tick(tab.showCheck);
-        tick(tab.forumOption);
-        const auto act = [&] { key ? QTest::keyClick(&grid, Qt::Key(key)) : clickCell(grid, 4, 2); };
-        m_links.opened.clear();
-
-        // Row 2 loaded by a click; the arrows then only move to row 4.
-        clickCell(grid, 2, 2);
-        for (const Qt::Key arrow : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right})
-            QTest::keyClick(&grid, arrow);
-        QCOMPARE(tab.number->text(), QStringLiteral("002"));
-        QCOMPARE(paintedCells(grid), (QStringList{"2:0b", "2:1b", "2:2b"}));
-        act();
-        QCOMPARE(fields(tab), (QStringList{"004", "Énigme 4", "anna", "https://images.norvane.fr/004.jpg",
-                                           "https://www.norvane.fr/t004"}));
-        QCOMPARE(m_links.opened, (QList<QUrl>{QUrl("https://www.norvane.fr/t002"), QUrl("https://www.norvane.fr/t004")}));
-        // Only the loaded row shows it, not the header.
-        QCOMPARE(paintedCells(grid), (QStringList{"4:0b", "4:1b", "4:2b"}));
-        QVERIFY(colourName(paintedColour(grid, 0, 1)) != QLatin1String("b"));
-
-        // The same row again loads it again.
-        tick(tab.webOption);
-        act();
-        QCOMPARE(m_links.opened.last(), QUrl(QStringLiteral("https://images.norvane.fr/004.jpg")));
-    }
-}
-
-void LoadTest::readFailureIsShown_data()
+void TestLoad::readFailureIsShown_data()
 {
     QTest::addColumn<bool>("header");
     QTest::addColumn<QString>("message");
@@ -207,17 +158,17 @@ void LoadTest::readFailureIsShown_data()
     QTest::newRow("header click") << true << "La liste melvi n'a pas pu être lue";
 }
 
-void LoadTest::readFailureIsShown()
+void TestLoad::readFailureIsShown()
 {
     QFETCH(bool, header);
     QFETCH(QString, message);
-    Running running(melvi(), numberedEntries(3));
+    ProgramFixture running(melvi(), numberedEntries(3));
     QVERIFY(running.ok);
     CategoryTab &tab = running.tab(melvi());
     tab.showCheck->setChecked(true);
     tab.webOption->setChecked(true);
     const QString typed = QStringLiteral("https://images.norvane.fr/ancien.jpg");
-    tab.url->setText(typed);
+    typeInto(tab.url, typed);
     const QStringList shown = columnTexts(*tab.grid, 1);
 
     execute(running.dir.catalogue(), QStringLiteral("DROP TABLE melvi"));
@@ -227,10 +178,10 @@ void LoadTest::readFailureIsShown()
     QVERIFY2(running.services.lastText().startsWith(message), qPrintable(running.services.lastText()));
     QCOMPARE(running.services.messages.last().icon, MessageIcon::Critical);
     QCOMPARE(columnTexts(*tab.grid, 1), shown);
-    QCOMPARE(fields(tab), (header ? QStringList{"", "", "", typed, ""}
+    QCOMPARE(running.fields(melvi()), (header ? QStringList{"", "", "", typed, ""}
                                   : QStringList{"001", "Énigme 1", "Zoé", "", ""}));
     QVERIFY(m_links.opened.isEmpty());
 }
 
-QTEST_MAIN(LoadTest)
+QTEST_MAIN(TestLoad)
 #include "tst_load.moc"

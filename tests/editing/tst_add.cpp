@@ -1,23 +1,28 @@
-// "Ajouter": the checks in their order with their messages, what is stored,
-// the grid row, and the authors recorded by the zarpo list.
+// "Ajouter" in the real window: the checks in their order with their
+// messages, what is stored, the grid row, the authors recorded, the next
+// number proposed.
 
-#include "listfixture.h"
+#include "support/programfixture.h"
+
+#include "editing/numbertext.h"
 
 #include <QLocale>
 #include <QTest>
 
 using namespace tabrix;
 using namespace tabrix::test;
-using editing::Outcome;
 
 namespace {
 
-const QString img = QStringLiteral("https://images.norvane.fr/p.jpg");
-const QString forum = QStringLiteral("https://www.norvane.fr/t58");
-
-Fields input(const QString &number, const QString &name = "Nom", const QString &author = "Zoé")
+// The record typed fields are stored as: an empty link is "Non disponible".
+QStringList stored(const QStringList &f)
 {
-    return {number, name, author, img, forum};
+    return {f[0], f[1], f[2], f[3].isEmpty() ? notAvailable() : f[3], f[4].isEmpty() ? notAvailable() : f[4]};
+}
+
+QStringList input(const QString &number, const QString &name = "Nom", const QString &author = "Zoé")
+{
+    return {number, name, author, "https://images.norvane.fr/p.jpg", "https://www.norvane.fr/t58"};
 }
 
 QString notNumeric(const char *word)
@@ -25,37 +30,36 @@ QString notNumeric(const char *word)
     return QStringLiteral("Numéro de %1 non numérique ou absent.").arg(QLatin1String(word));
 }
 
-// `count` entries numbered without gaps, except that `gapAt` (when not 0) is
-// left out and the numbering goes one further: the grid then asks for a
-// number the list already has.
-std::vector<Entry> entriesWithGap(int count, int gapAt)
-{
-    std::vector<Entry> all = numberedEntries(gapAt > 0 ? count + 1 : count);
-    if (gapAt > 0)
-        all.erase(all.begin() + (gapAt - 1));
-    return all;
-}
-
-// `entries` in list `list` (index in categories()), `gapAt` as above; an
-// empty message when the entry is added.
+// `entries` in list `list` (index in categories()), numbered without gaps
+// except that `gapAt` (when not 0) is left out and the numbering goes one
+// further: the next number is then one the list already has. An empty
+// message when the entry is added.
 struct AddCase {
-    Fields typed;
+    QStringList typed;
     QString message;
     int list, entries, gapAt;
     QString locale;
 };
 
-void row(const char *tag, const Fields &typed, const QString &message, int list = 0, int entries = 57,
+void row(const char *tag, const QStringList &typed, const QString &message, int list = 0, int entries = 57,
          int gapAt = 0, const char *locale = "")
 {
     QTest::newRow(tag) << AddCase{typed, message, list, entries, gapAt, locale};
+}
+
+QStringList authorNames(const ProgramFixture &p)
+{
+    QStringList names;
+    for (const QStringList &r : tableRows(p.dir.catalogue(), "auteurs"))
+        names << r.value(0);
+    return names;
 }
 
 } // namespace
 
 Q_DECLARE_METATYPE(AddCase)
 
-class AddTest : public QObject {
+class TestAdd : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
@@ -69,7 +73,6 @@ private slots:
         const QString digits = QStringLiteral("Le numéro doit être écrit avec 3 chiffres : 058.");
         const QString apostrophe = QStringLiteral("Apostrophe non autorisée dans le pseudo.");
         const QString noName = QStringLiteral("Nom non renseigné.");
-        const QString noAuthor = QStringLiteral("Auteur non renseigné.");
         const QString taken = QStringLiteral("N° 058 déjà existant.");
         const QString none;
 
@@ -106,83 +109,79 @@ private slots:
         // Name and author, after the number.
         row("name of blanks", input("058", "   "), noName);
         row("name before author", input("058", "", ""), noName);
-        row("empty author", input("058", "Nom", ""), noAuthor);
-        row("author of blanks", input("058", "Nom", " \t "), noAuthor);
-        row("number before name", {}, nan);
+        row("empty author", input("058", "Nom", ""), QStringLiteral("Auteur non renseigné."));
+        row("author of blanks", input("058", "Nom", " \t "), QStringLiteral("Auteur non renseigné."));
+        row("number before name", {"", "", "", "", ""}, nan);
         row("length before name", {"58", "", "", "", ""}, length);
         row("sequence before name", {"057", "", "", "", ""}, follows);
 
-        // Empty links become "Non disponible" (blanks are kept: see below).
-        row("empty links", {"058", "Nom", "Zoé", "", ""}, none);
-
-        // Every text is stored exactly as typed.
+        // Every text is stored exactly as typed: a known author in another
+        // letter case too, and empty links become "Non disponible".
+        row("known author in another case", {"058", "Nom", "zOÉ", "", ""}, none);
         row("accents", {"001", "Église Saint-Étienne, œuvre 🧩", "Zoé Ærø 名前", "https://i.fr/é.jpg", "à-propos"}, none,
-            0, 0);
-        row("quotes", {"001", "L'\"Œil\" du ‘chat’ « ici »", "\"Z\" «Zoé»", "https://x.fr/a?b='c'", "'"}, none, 0, 0);
+            1, 0);
+        row("quotes", {"001", "L'\"Œil\" du ‘chat’ « ici »", "\"Z\" «Zoé»", "https://x.fr/a?b='c'", "'"}, none, 2, 0);
         row("query-like", {"001", "x\"); DROP TABLE zarpo;--", "%_\\;", "?1;", "NULL"}, none, 0, 0);
         row("surrounding blanks", {"001", "  Nom  ", " Zoé ", " https://x.fr/a.jpg ", "\t"}, none, 0, 0);
 
         // A list with a gap asks for a number it already has.
-        row("taken, empty image link", {"058", "Nom", "Zoé", "", forum}, taken, 0, 57, 30);
+        row("taken, empty image link", {"058", "Nom", "Zoé", "", "https://www.norvane.fr/t58"}, taken, 0, 57, 30);
         row("taken, both empty", {"058", "Nom", "Zoé", "", ""}, taken, 3, 57, 57);
     }
 
     void checks()
     {
         QFETCH(AddCase, c);
-        const Fields &typed = c.typed;
-
         if (!c.locale.isEmpty())
             QLocale::setDefault(QLocale(c.locale));
         const Category &category = categories()[std::size_t(c.list)];
-        ListFixture f(category, entriesWithGap(c.entries, c.gapAt));
-        Snapshot expected = f.snapshot();
-        f.type(typed);
+        ProgramFixture p([&](const QString &path) {
+            std::vector<Entry> all = numberedEntries(c.gapAt > 0 ? c.entries + 1 : c.entries);
+            if (c.gapAt > 0)
+                all.erase(all.begin() + (c.gapAt - 1));
+            insertEntries(path, category, all);
+            insertAuthors(path, {"Zoé"});
+        });
+        QVERIFY(p.start());
+        auto expected = p.tables();
+        auto grid = p.grid(category);
+        p.type(category, c.typed);
 
-        const Outcome outcome = f.add();
+        p.press(category, false);
 
-        Fields after;
+        QStringList after = c.typed;
         if (c.message.isEmpty()) {
-            QCOMPARE(outcome, Outcome::Saved);
-            QVERIFY2(f.services.messages.isEmpty(), qPrintable(f.services.lastText()));
-            expected.table.push_back(typed.stored());
-            expected.grid.push_back(typed.stored().mid(0, 3));
-            if (!expected.authors.contains(typed.author))
-                expected.authors << typed.author;
-            QCOMPARE(f.reread(typed.number), typed.stored()); // as the program reads it back
+            QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.lastText()));
+            expected[std::size_t(c.list)].push_back(stored(c.typed));
+            grid.push_back(stored(c.typed).mid(0, 3));
+            if (c.typed[2].compare(QStringLiteral("Zoé"), Qt::CaseInsensitive) != 0)
+                expected[4].push_back({c.typed[2]});
+            QCOMPARE(p.reread(category, c.typed[0]), stored(c.typed)); // as the program reads it back
+            after = QStringList(5);
         } else {
-            QCOMPARE(outcome, Outcome::Refused);
-            QCOMPARE(f.onlyMessage(MessageIcon::Exclamation), c.message);
-            after = typed;
+            QCOMPARE(p.onlyMessage(), c.message);
+            QCOMPARE(p.services.messages[0].icon, MessageIcon::Exclamation);
             // The duplicate test comes after the empty link boxes are filled.
             if (c.message.endsWith("déjà existant."))
-                after = {typed.number, typed.name, typed.author, typed.stored()[3], typed.stored()[4]};
+                after = stored(c.typed);
         }
-        QCOMPARE(f.fields(), after);
-        QVERIFY(f.snapshot() == expected);
+        QCOMPARE(p.fields(category), after);
+        QVERIFY(p.grid(category) == grid);
+        QVERIFY(p.tables() == expected); // the other lists too
     }
 
-    void newRowIsLastCurrentAndInView()
+    void newRowIsCurrentAndInView()
     {
-        // Whatever the grid's order, the add shows the entry as the last row
-        // (the main window then sorts it into place).
-        ListFixture f(trunda(), numberedEntries(57, {"Zoé", "Adèle", "Bruno"}), {}, SortColumn::Author);
-        f.tab->resize(800, 300);
-        f.tab->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.tab.get()));
-        Grid &grid = *f.tab->grid;
-        grid.setTopRow(1);
-        grid.setCurrentCell(3, 0);
-        Rows expected = f.gridRows();
-        f.type({"058", "Aaa", "Aaron", "", ""});
-
-        QCOMPARE(f.add(), Outcome::Saved);
-
-        expected.push_back({"058", "Aaa", "Aaron"});
-        QVERIFY(f.gridRows() == expected);
+        ProgramFixture p(trunda(), numberedEntries(57, {"Zoé", "Adèle", "Bruno"}));
+        QVERIFY(p.ok);
+        Grid &grid = *p.tab(trunda()).grid;
+        clickCell(grid, 3, 0);
+        p.type(trunda(), {"058", "Aaa", "Aaron", "", ""});
+        p.press(trunda(), false);
+        QVERIFY(p.services.messages.isEmpty());
+        QCOMPARE(grid.text(58, 0), QStringLiteral("058"));
         QCOMPARE(grid.row(), 58);
-        QVERIFY(grid.viewport()->rect().contains(grid.visualRect(grid.model()->index(57, 0))));
-        QVERIFY(grid.topRow() > 1);
+        QVERIFY(rowInView(grid, 58));
     }
 
     void authors_data()
@@ -200,23 +199,35 @@ private slots:
         QTest::newRow("titres records too") << 3 << L{"Adèle"} << L{"Ysolde", "Bob"} << L{"Adèle", "Ysolde", "Bob"};
     }
 
+    // Each add records its author once, offers it at once in every list's
+    // box and proposes the next number in grey.
     void authors()
     {
         QFETCH(int, list);
         QFETCH(QStringList, known);
         QFETCH(QStringList, added);
         QFETCH(QStringList, after);
-
-        ListFixture f(categories()[std::size_t(list)], numberedEntries(3), known);
+        const Category &category = categories()[std::size_t(list)];
+        ProgramFixture p([&](const QString &path) {
+            insertEntries(path, category, numberedEntries(3));
+            insertAuthors(path, known);
+        });
+        QVERIFY(p.start(category.tabIndex));
         int next = 4;
         for (const QString &author : added) {
-            f.type({editing::threeDigitText(next++), "Nom", author, "", ""});
-            QCOMPARE(f.add(), Outcome::Saved);
+            QCOMPARE(p.tab(category).number->placeholderText(), editing::threeDigitText(next));
+            p.type(category, {editing::threeDigitText(next++), "Nom", author, "", ""});
+            p.press(category, false);
         }
-        QCOMPARE(f.authors(), after);
-        QCOMPARE(int(f.table().size()), 3 + int(added.size()));
+        QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.lastText()));
+        QCOMPARE(p.tab(category).number->placeholderText(), editing::threeDigitText(next));
+        QCOMPARE(authorNames(p), after);
+        for (const CategoryTab *tab : p.form().tabs)
+            for (const QString &author : added)
+                QVERIFY(tab->author->findText(author, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0);
+        QCOMPARE(int(tableRows(p.dir.catalogue(), category.table).size()), 3 + int(added.size()));
     }
 };
 
-QTEST_MAIN(AddTest)
+QTEST_MAIN(TestAdd)
 #include "tst_add.moc"

@@ -10,16 +10,7 @@
 using namespace tabrix;
 using namespace tabrix::test;
 
-namespace {
-
-void clickRow(Grid &grid, int row)
-{
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(row - 1, 0)).center());
-}
-
-} // namespace
-
-class UndoTest : public QObject {
+class TestUndo : public QObject {
     Q_OBJECT
 private slots:
     void updatesStepByStep()
@@ -34,7 +25,7 @@ private slots:
 
         std::vector<std::vector<QStringList>> states{rows()};
         for (const QString &name : {"Corrigé", "Recorrigé"}) {
-            clickRow(*tab.grid, 5); // loads the entry: no question
+            clickCell(*tab.grid, 5, 0); // loads the entry: no question
             p.type(titres(), {"005", name, "Zoé", "https://images.norvane.fr/n.jpg", ""});
             p.press(titres(), true);
             states.push_back(rows());
@@ -44,9 +35,8 @@ private slots:
 
         // "Non" changes nothing; Ctrl+Z then the button go back one step each.
         p.services.answers = {false, true, true};
-        p.window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
-        clickRow(*tab.grid, 1); // the keyboard's focus goes to the grid
+        QVERIFY(p.activate());
+        clickCell(*tab.grid, 1, 0); // the keyboard's focus goes to the grid
         for (int step = 0; step < 3; ++step) {
             if (step < 2)
                 QTest::keyClick(tab.grid, Qt::Key_Z, Qt::ControlModifier);
@@ -90,5 +80,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(UndoTest)
+QTEST_MAIN(TestUndo)
 #include "tst_undo.moc"

@@ -1,44 +1,58 @@
-// "MAJ": the checks and messages, the record rewritten, and the grid row
-// that shows the number, wherever sorting has put it.
+// "MAJ" in the real window: the checks and messages, the question before
+// rewriting another entry than the loaded one, the record rewritten, and the
+// grid row that shows the number, wherever sorting has put it.
 
-#include "listfixture.h"
+#include "support/programfixture.h"
 
 #include <QLocale>
 #include <QTest>
 
 using namespace tabrix;
 using namespace tabrix::test;
-using editing::Outcome;
 
 namespace {
 
 const QString img = QStringLiteral("https://images.norvane.fr/new.jpg");
 const QString forum = QStringLiteral("https://www.norvane.fr/t-new");
 
-// `gridRow` is the row that receives the fields (0 for none), `current` the
-// row last clicked, `shown` the grid's order; `extra` is one more entry,
-// stored after the grid was filled when `late`.
+QStringList stored(const QStringList &f)
+{
+    return {f[0], f[1], f[2], f[3].isEmpty() ? notAvailable() : f[3], f[4].isEmpty() ? notAvailable() : f[4]};
+}
+
+// `gridRow` is the row that shows the typed number (0 for none), `current`
+// the row clicked, `shown` the header clicked first (0: none); `extra` is
+// one more entry, stored after the program started when `late`.
 struct UpdateCase {
-    Fields typed;
+    QStringList typed;
     QString message; // empty when the entry is rewritten
     int gridRow, list, current, shown;
     QString extra;
     bool late;
     QString locale;
-    bool answer = true; // to the question before rewriting another entry than the current row's
+    bool answer = true; // to the question before rewriting another entry than the loaded one
 };
 
-void row(const char *tag, const Fields &typed, const QString &message, int gridRow, int list = 0, int current = 5,
-         int shown = 0, const char *extra = "", bool late = false, const char *locale = "", bool answer = true)
+void row(const char *tag, const QStringList &typed, const QString &message, int gridRow, int list = 0,
+         int current = 5, int shown = 0, const char *extra = "", bool late = false, const char *locale = "",
+         bool answer = true)
 {
     QTest::newRow(tag) << UpdateCase{typed, message, gridRow, list, current, shown, extra, late, locale, answer};
+}
+
+void checkQuestion(const QString &question, const QStringList &typed, const QString &oldName, const QString &loaded)
+{
+    for (const QString &part : {"Entrée remplacée : n° " + typed[0] + " « " + oldName,
+                                "Nouvelles valeurs : n° " + typed[0] + " « " + typed[1] + " »",
+                                "l'entrée chargée est le n° " + loaded})
+        QVERIFY2(question.contains(part), qPrintable(question));
 }
 
 } // namespace
 
 Q_DECLARE_METATYPE(UpdateCase)
 
-class UpdateTest : public QObject {
+class TestUpdate : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
@@ -48,14 +62,14 @@ private slots:
         QTest::addColumn<UpdateCase>("c");
 
         const QString none;
-        const QString notNumeric = QStringLiteral("Numéro de zarpo non numérique ou absent.");
         const QString noName = QStringLiteral("Nom non renseigné.");
 
         row("the clicked entry", {"005", "Nouveau nom", "Adèle", img, forum}, none, 5);
         // Another entry than the loaded one: asked first; "Non" changes nothing.
         row("another number's entry", {"012", "Autre", "Bruno", img, forum}, none, 12);
-        row("another number's entry, Non", {"012", "Autre", "Bruno", img, forum}, "", 0, 0, 5, 0, "", false, "", false);
+        row("another number's entry, Non", {"012", "Autre", "Bruno", img, forum}, none, 12, 0, 5, 0, "", false, "", false);
         row("apostrophe accepted", {"003", "Lieu", "O'Brien", img, forum}, none, 3, 1, 3);
+        row("known author in another case", {"005", "Nom", "bRUNO", img, forum}, none, 5);
         row("cleared links", {"004", "Nom", "Zoé", "", ""}, none, 4, 2, 4);
         row("accents and quotes", {"002", "L'Île « été »;", "D'Artagnan Œ", "https://i.fr/île.jpg", "\";DROP TABLE t;--"},
             none, 2, 1, 2);
@@ -74,70 +88,62 @@ private slots:
         row("French 1,5 is a number", {"1,5", "Nom", "Zoé", "", ""}, "N° 1,5 inconnu.", 0, 0, 5, 0, "", false, "fr_FR");
         row("name of blanks", {"005", "  ", "Zoé", "", ""}, noName, 0, 3);
         row("empty author", {"005", "Nom", "", "", ""}, "Auteur non renseigné.", 0);
-        row("number before name and author", {}, notNumeric, 0);
+        row("number before name and author", {"", "", "", "", ""}, "Numéro de zarpo non numérique ou absent.", 0);
         row("name before author", {"005", "", "", "", ""}, noName, 0);
     }
 
     void update()
     {
         QFETCH(UpdateCase, c);
-        const Fields &typed = c.typed;
-
         if (!c.locale.isEmpty())
             QLocale::setDefault(QLocale(c.locale));
         const Category &category = categories()[std::size_t(c.list)];
         std::vector<Entry> entries = numberedEntries(12, {"Zoé", "Adèle", "Bruno"});
         if (!c.extra.isEmpty() && !c.late)
             entries.push_back(entry(c.extra, "Hérité", "Zoé"));
-        ListFixture f(category, entries, {"Zoé"}, SortColumn(c.shown));
+        ProgramFixture p(category, entries);
+        QVERIFY(p.ok);
         if (c.late)
-            insertEntries(f.dir.catalogue(), category, {entry(c.extra, "Ajouté ailleurs", "Zoé")});
-        f.tab->grid->setCurrentCell(c.current, 0);
-        if (c.gridRow > 0)
-            QCOMPARE(f.tab->grid->text(c.gridRow, 0), typed.number); // the row this case means
-        Snapshot expected = f.snapshot();
-        f.type(typed);
-        f.services.answers = {c.answer};
-        const QString loaded = f.tab->grid->text(c.current, 0);
+            insertEntries(p.dir.catalogue(), category, {entry(c.extra, "Ajouté ailleurs", "Zoé")});
+        Grid &grid = *p.tab(category).grid;
+        if (c.shown > 0)
+            clickCell(grid, 0, c.shown);
+        clickCell(grid, c.current, 0); // loads that entry
+        QVERIFY(c.gridRow == 0 || grid.text(c.gridRow, 0) == c.typed[0]); // the row this case means
+        auto expected = p.tables();
+        const auto rows = p.grid(category);
+        const QStringList old = rows[std::size_t(c.gridRow)];
+        const QString loaded = grid.text(c.current, 0);
+        p.type(category, c.typed);
+        p.services.answers = {c.answer};
 
-        const Outcome outcome = f.update();
+        p.press(category, true);
 
-        QCOMPARE(f.tab->grid->row(), c.current);
         // The question comes after the checks, for an existing entry not loaded.
-        const bool asked = typed.number != loaded && (c.message.isEmpty() || c.late) && c.gridRow >= 0;
-        QCOMPARE(f.services.questions.size(), asked ? 1 : 0);
-        if (asked && !c.late) {
-            const QString question = f.services.questions.first();
-            const auto old = std::find_if(expected.table.begin(), expected.table.end(),
-                                          [&](const QStringList &r) { return r[0] == typed.number; });
-            for (const QString &part : {"Entrée remplacée : n° " + typed.number + " « " + old->value(1),
-                                        "Nouvelles valeurs : n° " + typed.number + " « " + typed.name + " »",
-                                        "l'entrée chargée est le n° " + loaded})
-                QVERIFY2(question.contains(part), qPrintable(question));
-        }
-        if (!c.answer) {
-            QCOMPARE(outcome, Outcome::Refused);
-            QVERIFY(f.services.messages.isEmpty());
-            QCOMPARE(f.fields(), typed);
-        } else if (c.message.isEmpty()) {
-            QCOMPARE(outcome, Outcome::Saved);
-            QVERIFY2(f.services.messages.isEmpty(), qPrintable(f.services.lastText()));
-            QCOMPARE(f.fields(), Fields{});
-            for (QStringList &r : expected.table)
-                if (r[0] == typed.number)
-                    r = typed.stored();
-            if (c.gridRow > 0)
-                expected.grid[std::size_t(c.gridRow - 1)] = typed.stored().mid(0, 3);
-            QCOMPARE(f.reread(typed.number), typed.stored());
+        QCOMPARE(p.services.questions.size(), c.typed[0] != loaded && (c.message.isEmpty() || c.late) ? 1 : 0);
+        if (!p.services.questions.isEmpty() && !c.late)
+            checkQuestion(p.services.questions[0], c.typed, old[1], loaded);
+        if (c.message.isEmpty() && c.answer) {
+            QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.lastText()));
+            QCOMPARE(p.fields(category), QStringList(5));
+            for (QStringList &r : expected[std::size_t(c.list)])
+                if (r[0] == c.typed[0])
+                    r = stored(c.typed); // new authors are never recorded by "MAJ"
+            QCOMPARE(p.reread(category, c.typed[0]), stored(c.typed));
+            QCOMPARE(p.grid(category)[std::size_t(grid.row())], stored(c.typed).mid(0, 3));
+            QCOMPARE(p.grid(category).size(), rows.size());
         } else {
-            const bool failed = c.late;
-            QCOMPARE(outcome, failed ? Outcome::Failed : Outcome::Refused);
-            QCOMPARE(f.onlyMessage(failed ? MessageIcon::Critical : MessageIcon::Exclamation), c.message);
-            QCOMPARE(f.fields(), typed);
+            QCOMPARE(p.services.messages.size(), c.message.isEmpty() ? 0 : 1);
+            if (!c.message.isEmpty())
+                QVERIFY(p.onlyMessage() == c.message
+                        && p.services.messages[0].icon == (c.late ? MessageIcon::Critical : MessageIcon::Exclamation));
+            QCOMPARE(p.fields(category), c.typed);
+            QCOMPARE(grid.row(), c.current);
+            QVERIFY(p.grid(category) == rows);
         }
-        QVERIFY(f.snapshot() == expected); // new authors are never recorded by "MAJ"
+        QVERIFY(p.tables() == expected);
     }
 };
 
-QTEST_MAIN(UpdateTest)
+QTEST_MAIN(TestUpdate)
 #include "tst_update.moc"

@@ -1,8 +1,7 @@
 // The picture window's display from end to end: a click on an entry, a real
 // download from a loopback server, a real ImageMagick shrink, what the window
 // then paints and what it leaves on disk.
-#include "imagefixture.h"
-#include "pictureserver.h"
+#include "pictures.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -61,7 +60,7 @@ struct FakeConvert {
 
 Q_DECLARE_METATYPE(Showing)
 
-class ImageDisplayTest : public QObject {
+class TestImageDisplay : public QObject {
     Q_OBJECT
 private slots:
     void init()
@@ -224,5 +223,5 @@ private:
     std::unique_ptr<PictureServer> server;
 };
 
-QTEST_MAIN(ImageDisplayTest)
+QTEST_MAIN(TestImageDisplay)
 #include "tst_imagedisplay.moc"

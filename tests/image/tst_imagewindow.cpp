@@ -1,9 +1,7 @@
-// Form_img itself: its controls, what an opening fills in, the refused
+// The picture window itself: what an opening fills in, the refused
 // links, and the hand-over with the main window.
-#include "imagefixture.h"
-#include "pictureserver.h"
+#include "pictures.h"
 
-#include <QPushButton>
 #include <QtTest>
 
 using namespace tabrix;
@@ -33,47 +31,9 @@ struct Opening {
 
 Q_DECLARE_METATYPE(Opening)
 
-class ImageWindowTest : public QObject {
+class TestImageWindow : public QObject {
     Q_OBJECT
 private slots:
-    void controls_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("Picture1") << "Picture1" << "QLabel" << "";
-        QTest::newRow("bt_lien") << "bt_lien" << "QPushButton" << "Afficher";
-        QTest::newRow("bt_actualiser") << "bt_actualiser" << "QPushButton" << "Actualiser";
-        QTest::newRow("lbl_garde") << "lbl_garde" << "QLabel" << "";
-        QTest::newRow("Label1") << "Label1" << "QLabel" << "Ref : ";
-        QTest::newRow("lbl_ref") << "lbl_ref" << "QLineEdit" << "Text1";
-        QTest::newRow("Label2") << "Label2" << "QLabel" << "Nom :";
-        QTest::newRow("lbl_nom") << "lbl_nom" << "QLineEdit" << "Text1";
-        QTest::newRow("txt_lien") << "txt_lien" << "QLineEdit" << "";
-        QTest::newRow("Label3") << "Label3" << "QLabel" << "Lien Norvane";
-        QTest::newRow("txt_lien_nrv") << "txt_lien_nrv" << "QLineEdit" << "";
-    }
-
-    void controls()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, kind);
-        QFETCH(QString, text);
-
-        PictureProgram program;
-        QWidget *window = program.imageWindow();
-        QCOMPARE(window->objectName(), QStringLiteral("Form_img"));
-        QCOMPARE(window->windowTitle(), QStringLiteral("VRM - Image"));
-        QCOMPARE(window->size(), QSize(pixels(12735), pixels(9030)));
-
-        auto *control = window->findChild<QWidget *>(name);
-        QVERIFY(control);
-        QCOMPARE(control->metaObject()->className(), kind);
-        QCOMPARE(control->property("text").toString(), text);
-        // The button is never shown, so the display runs once per opening.
-        QCOMPARE(control->isHidden(), name == "bt_lien");
-    }
-
     void opening_data()
     {
         QTest::addColumn<Opening>("c");
@@ -170,5 +130,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ImageWindowTest)
+QTEST_MAIN(TestImageWindow)
 #include "tst_imagewindow.moc"

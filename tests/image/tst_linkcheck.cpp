@@ -12,7 +12,7 @@
 using namespace tabrix;
 using namespace tabrix::pictures;
 
-class LinkCheckTest : public QObject {
+class TestLinkCheck : public QObject {
     Q_OBJECT
 private slots:
     void verdicts_data()
@@ -111,5 +111,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(LinkCheckTest)
+QTEST_APPLESS_MAIN(TestLinkCheck)
 #include "tst_linkcheck.moc"

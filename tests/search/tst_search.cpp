@@ -2,9 +2,11 @@
 // names, the result grid and its count, clearing, Enter, and the jump from a
 // result to its entry.
 
-#include "searchtest.h"
+#include "support/programfixture.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QLabel>
 #include <QSignalSpy>
 
@@ -12,6 +14,8 @@ using namespace tabrix;
 using namespace tabrix::test;
 
 namespace {
+
+using Rows = QList<QStringList>;
 
 // zarpo and trunda: long numbered lists, "Énigme 1" …; melvi: names to
 // search, stored out of number order, one without a name; titres empty.
@@ -45,12 +49,13 @@ void row(const char *tag, int option, const QString &typed, const Rows &results,
     QTest::newRow(tag) << SearchCase{option, heedAccents, typed, message, results, count};
 }
 
-// A click that must not jump: on this result row and column, with the
-// zarpo grid cut to `shownEntries`, after an option click when `cleared`.
+// A click that must not jump: on this result row and column, after an
+// option click when `cleared`; `late`: entry 201 stored by another program
+// once the grid was filled.
 struct IdleClick {
     QString criterion;
-    int row, column, shownEntries;
-    bool cleared;
+    int row, column;
+    bool late, cleared;
 };
 
 } // namespace
@@ -65,8 +70,6 @@ private slots:
     void cleanup() { p.reset(); }
     void search_data();
     void search();
-    void everyOptionClearsTheSearch_data();
-    void everyOptionClearsTheSearch();
     void enterRunsTheSearchOrJumps();
     void jumpsToTheEntry_data();
     void jumpsToTheEntry();
@@ -76,24 +79,29 @@ private slots:
 
 private:
     MainForm &form() { return p->form(); }
-    void clickResult(int row, int column);
-    std::unique_ptr<Program> p;
+    QRadioButton *option(int id) { return id == 4 ? form().allOption : form().searchOptions[std::size_t(id)]; }
+    void clickResult(int row, int column) { clickCell(*form().grilleSearch, row, column); }
+    // Chooses the list on the "Recherche" tab (which empties the criterion),
+    // types `criterion` and searches.
+    void search(QRadioButton *option, const QString &criterion)
+    {
+        click(form().onglet->tabButton(3));
+        click(option);
+        typeText(form().cherche, criterion);
+        click(form().btSearch);
+    }
+    void search(const Category &category, const QString &criterion)
+    {
+        search(option(category.id), criterion);
+    }
+    std::unique_ptr<ProgramFixture> p;
 };
 
 void TestSearch::init()
 {
-    p = std::make_unique<Program>(writeCatalogue);
-    QVERIFY(p->window);
-    // Active, so that keys reach the window and grids have their real size.
-    p->window->show();
-    p->window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(p->window.get()));
-    form().onglet->setCurrentIndex(3);
-}
-
-void TestSearch::clickResult(int row, int column)
-{
-    clickCell(*form().grilleSearch, row, column);
+    p = std::make_unique<ProgramFixture>(writeCatalogue);
+    QVERIFY(p->start(3));
+    QVERIFY(p->activate());
 }
 
 void TestSearch::search_data()
@@ -131,7 +139,7 @@ void TestSearch::search()
 {
     QFETCH(SearchCase, c);
     if (c.option >= 0)
-        QTest::mouseClick(c.option == 4 ? form().allOption : form().searchOptions[std::size_t(c.option)], Qt::LeftButton);
+        click(option(c.option));
     if (c.heedAccents)
         QTest::mouseClick(form().ignoreAccents, Qt::LeftButton, {}, QPoint(6, form().ignoreAccents->height() / 2));
     // An earlier result the failed checks must leave in place.
@@ -139,7 +147,7 @@ void TestSearch::search()
     const Rows before = dataRows(*form().grilleSearch);
     typeText(form().cherche, c.typed);
 
-    QTest::mouseClick(form().btSearch, Qt::LeftButton);
+    click(form().btSearch);
 
     QCOMPARE(p->services.messages.size(), c.message.isEmpty() ? 0 : 1);
     if (!c.message.isEmpty())
@@ -150,34 +158,18 @@ void TestSearch::search()
     QCOMPARE(dataRows(*form().grilleSearch, true),
              (Rows{QStringList{" N°", " Nom", " Auteur", " Liste"}.mid(0, c.option == 4 ? 4 : 3)}));
     QCOMPARE(form().nbTrouve->text(), c.count);
-}
 
-void TestSearch::everyOptionClearsTheSearch_data()
-{
-    QTest::addColumn<int>("option");
-    for (const Category &category : categories())
-        QTest::newRow(qPrintable(category.searchOption)) << category.id;
-    QTest::newRow("opt_toutes") << 4;
-}
-
-void TestSearch::everyOptionClearsTheSearch()
-{
-    QFETCH(int, option);
-    p->search(melvi(), QStringLiteral("port"));
-    QCOMPARE(form().grilleSearch->rows(), 4);
-
-    QRadioButton *clicked = option == 4 ? form().allOption : form().searchOptions[std::size_t(option)];
-    QTest::mouseClick(clicked, Qt::LeftButton);
-    QVERIFY(clicked->isChecked());
+    // Another option, each one in some row, empties the criterion and the results.
+    const int other = (c.option + 3) % 5;
+    click(option(other));
     QCOMPARE(form().cherche->text(), QString());
-    QCOMPARE(dataRows(*form().grilleSearch), (Rows{QStringList{"", "", "", ""}.mid(0, option == 4 ? 4 : 3)}));
+    QCOMPARE(dataRows(*form().grilleSearch), (Rows{QStringList(other == 4 ? 4 : 3)}));
     QCOMPARE(form().nbTrouve->text(), QStringLiteral("0 élément trouvé."));
-    QVERIFY(p->services.messages.isEmpty());
 }
 
 void TestSearch::enterRunsTheSearchOrJumps()
 {
-    QTest::mouseClick(form().searchOptions[1], Qt::LeftButton);
+    click(option(melvi().id));
     QTest::mouseClick(form().cherche, Qt::LeftButton);
     typeText(form().cherche, QStringLiteral("port"));
     QTest::keyClick(form().cherche, Qt::Key_Return);
@@ -199,7 +191,7 @@ void TestSearch::enterRunsTheSearchOrJumps()
     QTest::keyClick(form().grilleSearch, Qt::Key_Down);
     QTest::keyClick(form().grilleSearch, Qt::Key_Return);
     QCOMPARE(form().onglet->currentIndex(), melvi().tabIndex);
-    QCOMPARE(form().lastSel->text(), QString::number(rowOf(*form().tab(melvi()).grid, "004")));
+    QCOMPARE(form().lastSel->text(), QString::number(form().tab(melvi()).grid->rowShowing(0, "004")));
 }
 
 void TestSearch::jumpsToTheEntry_data()
@@ -221,14 +213,16 @@ void TestSearch::jumpsToTheEntry()
     QFETCH(int, entry);
     const Category &category = categories()[std::size_t(list)];
     Grid &grid = *form().tab(category).grid;
-    if (shown != 0)
-        form().tab(category).fillGrid(*p->window->catalogue().rows(category, SortColumn(shown)));
-    const int row = rowOf(grid, QStringLiteral("%1").arg(entry, 3, 10, QLatin1Char('0')));
-    const int row2 = rowOf(grid, QStringLiteral("002"));
+    if (shown != 0) {
+        click(form().onglet->tabButton(category.tabIndex));
+        clickCell(grid, 0, shown);
+    }
+    const int row = grid.rowShowing(0, QStringLiteral("%1").arg(entry, 3, 10, QLatin1Char('0')));
+    const int row2 = grid.rowShowing(0, QStringLiteral("002"));
     QVERIFY(shown == 0 ? row == entry : row > 0 && row != entry);
-    fillAllFields(form());
+    p->fillAllFields();
 
-    p->search(category, QStringLiteral("énigme %1").arg(entry));
+    search(category, QStringLiteral("énigme %1").arg(entry));
     QCOMPARE(form().grilleSearch->text(1, 1), QStringLiteral("Énigme %1").arg(entry));
     clickResult(1, 1);
     QCOMPARE(form().onglet->currentIndex(), category.tabIndex);
@@ -236,7 +230,7 @@ void TestSearch::jumpsToTheEntry()
     QCOMPARE(grid.topRow(), row);
     QCOMPARE(grid.row(), row);
     QCOMPARE(form().lastSel->text(), QString::number(row));
-    QCOMPARE(firstFilledField(form()), QString());
+    QCOMPARE(p->firstFilledField(), QString());
     QCOMPARE(form().statsGrids[0]->text(1, 1), QStringLiteral("100")); // the tab change ran first
     // A click on the entry loads it; its row shows that, the yellow stays.
     clickCell(grid, row, 1);
@@ -245,7 +239,7 @@ void TestSearch::jumpsToTheEntry()
 
     // The next jump moves the highlight. "Énigme 2", "Énigme 20" … in table
     // order: the first result is entry 2, clicked on its number.
-    p->search(category, QStringLiteral("Énigme 2"));
+    search(category, QStringLiteral("Énigme 2"));
     QCOMPARE(form().lastSel->text(), QStringLiteral("0"));
     clickResult(1, 0);
     QCOMPARE(paintedCells(grid), QStringList{QStringLiteral("%1:1y").arg(row2)});
@@ -257,7 +251,7 @@ void TestSearch::resultsKeepTheirList()
 {
     // Zarpo 012 and 120 … 129, then Trunda 012 and 120: the jump goes to
     // the result's own list.
-    p->search(form().allOption, QStringLiteral("Énigme 12"));
+    search(form().allOption, QStringLiteral("Énigme 12"));
     QCOMPARE(dataRows(*form().grilleSearch).at(11), (QStringList{"012", "Énigme 12", "Hélène", "Trunda"}));
     clickResult(12, 1);
     QCOMPARE(form().onglet->currentIndex(), trunda().tabIndex);
@@ -267,24 +261,24 @@ void TestSearch::resultsKeepTheirList()
 void TestSearch::clicksThatDoNothing_data()
 {
     QTest::addColumn<IdleClick>("c");
-    QTest::newRow("Non trouvé, its number cell") << IdleClick{"Lyon", 1, 0, 200, false};
-    QTest::newRow("empty last row") << IdleClick{"Énigme 150", 2, 1, 200, false};
-    QTest::newRow("number the grid does not show") << IdleClick{"Énigme 150", 1, 1, 100, false};
-    QTest::newRow("cleared results") << IdleClick{"Énigme 150", 1, 1, 200, true};
+    QTest::newRow("Non trouvé, its number cell") << IdleClick{"Lyon", 1, 0, false, false};
+    QTest::newRow("empty last row") << IdleClick{"Énigme 150", 2, 1, false, false};
+    QTest::newRow("number the grid does not show") << IdleClick{"Énigme 201", 1, 1, true, false};
+    QTest::newRow("cleared results") << IdleClick{"Énigme 150", 1, 1, false, true};
 }
 
 void TestSearch::clicksThatDoNothing()
 {
     QFETCH(IdleClick, c);
     CategoryTab &tab = form().tab(zarpo());
-    std::vector<GridRow> rows = *p->window->catalogue().rows(zarpo());
-    rows.resize(std::size_t(c.shownEntries));
-    tab.fillGrid(rows);
-    p->search(zarpo(), c.criterion);
+    if (c.late)
+        insertEntries(p->dir.catalogue(), zarpo(), {entry("201", "Énigme 201", "Zoé")});
+    search(zarpo(), c.criterion);
     if (c.cleared)
-        QTest::mouseClick(form().searchOptions[0], Qt::LeftButton);
+        click(form().searchOptions[0]);
     typeText(form().cherche, QStringLiteral(" gardé"));
     const Rows results = dataRows(*form().grilleSearch);
+    QVERIFY(!c.late || results[0][0] == "201");
 
     clickResult(c.row, c.column);
     QCOMPARE(form().onglet->currentIndex(), 3);

@@ -1,8 +1,10 @@
 #pragma once
 
-// The real program over a catalogue of twelve entries per list, driven
-// through its keyboard and its buttons, with what the file holds at hand.
+// The real program on a catalogue of its own, driven through its keyboard
+// and its mouse, with what the file holds at hand. By default every list
+// holds twelve entries.
 
+#include "support/screen.h"
 #include "support/testsupport.h"
 #include "support/userinput.h"
 #include "ui/categorytab.h"
@@ -15,6 +17,7 @@
 #include <QTest>
 
 #include <array>
+#include <functional>
 
 namespace tabrix::test {
 
@@ -22,23 +25,54 @@ constexpr int fixtureEntries = 12;
 
 struct ProgramFixture {
     ProgramFixture()
+        : ProgramFixture([](const QString &path) {
+              for (const Category &category : categories())
+                  insertEntries(path, category, numberedEntries(fixtureEntries, {"Zoé", "Adèle"}));
+              insertAuthors(path, {"Zoé", "Adèle"});
+          })
+    {
+    }
+    // A new catalogue filled by `write`; start() runs the program on it.
+    explicit ProgramFixture(const std::function<void(const QString &path)> &write)
     {
         createEmptyCatalogue(dir.catalogue());
-        for (const Category &category : categories())
-            insertEntries(dir.catalogue(), category, numberedEntries(fixtureEntries, {"Zoé", "Adèle"}));
-        insertAuthors(dir.catalogue(), {"Zoé", "Adèle"});
+        write(dir.catalogue());
+    }
+    // Started at once on the tab of `category`, whose list (every list when
+    // `everyList`) holds `entries`; `ok` tells whether it started.
+    ProgramFixture(const Category &category, const std::vector<Entry> &entries, bool everyList = false)
+        : ProgramFixture([&](const QString &path) {
+              for (const Category &c : categories())
+                  if (!entries.empty() && (everyList || c.id == category.id))
+                      insertEntries(path, c, entries);
+          })
+    {
+        start(category.tabIndex);
     }
 
-    // False, with the message in `services`, when start-up refused.
-    bool start()
+    // False, with the message in `services`, when start-up refused. Shown on
+    // the tab `tabIndex` (the program's own choice for -1), so that the grids
+    // have their real geometry.
+    bool start(int tabIndex = -1)
     {
         window = startProgram(dir, services);
         if (!window)
-            return false;
+            return ok = false;
+        if (tabIndex >= 0)
+            window->form().onglet->setCurrentIndex(tabIndex);
         window->show();
-        return QTest::qWaitForWindowExposed(window.get());
+        ok = QTest::qWaitForWindowExposed(window.get());
+        QCoreApplication::processEvents();
+        return ok;
+    }
+    // Active, so that keys reach the window.
+    bool activate()
+    {
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
     }
 
+    MainForm &form() { return window->form(); }
     CategoryTab &tab(const Category &category) { return window->form().tab(category); }
 
     // Opens the list's tab and types into its edit fields: number, name,
@@ -49,7 +83,7 @@ struct ProgramFixture {
         CategoryTab &t = tab(category);
         const std::array<QLineEdit *, 5> boxes{t.number, t.name, t.author->lineEdit(), t.url, t.link};
         for (std::size_t i = 0; i < boxes.size(); ++i)
-            typeInto(boxes[i], f[qsizetype(i)]);
+            typeInto(boxes[i], f.value(qsizetype(i)));
     }
     QStringList fields(const Category &category)
     {
@@ -91,9 +125,43 @@ struct ProgramFixture {
         return all;
     }
 
+    // Fills the edit fields of every list, as the user may leave them.
+    void fillAllFields()
+    {
+        for (CategoryTab *t : form().tabs) {
+            for (QLineEdit *field : {t->number, t->name, t->url, t->link})
+                field->setText(QStringLiteral("042"));
+            t->setAuthorText(QStringLiteral("Zoé"));
+        }
+    }
+    // Empty when every edit field of every list is empty, otherwise the
+    // name of the first field that is not.
+    QString firstFilledField()
+    {
+        for (const CategoryTab *t : form().tabs) {
+            for (const QLineEdit *field : {t->number, t->name, t->url, t->link})
+                if (!field->text().isEmpty())
+                    return field->objectName();
+            if (!t->authorText().isEmpty())
+                return t->author->objectName();
+        }
+        return QString();
+    }
+
+    // The entry as the program reads it back through a fresh connection.
+    QStringList reread(const Category &category, const QString &ref) const
+    {
+        const Result<std::optional<Entry>> found = openCatalogue(dir.catalogue())->find(category, ref);
+        if (!found || !found->has_value())
+            return {};
+        const Entry &e = **found;
+        return {e.ref, e.name, e.author, e.url.value_or("<none>"), e.link.value_or("<none>")};
+    }
+
     ProgramDir dir;
     RecordingServices services;
     std::unique_ptr<MainWindow> window;
+    bool ok = false;
 };
 
 } // namespace tabrix::test

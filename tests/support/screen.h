@@ -3,6 +3,7 @@
 // The user's side of a grid: real clicks and keys, and the colours the
 // screen shows.
 
+#include "support/userinput.h"
 #include "ui/grid.h"
 
 #include <QComboBox>
@@ -15,17 +16,6 @@
 #include <cstdlib>
 
 namespace tabrix::test {
-
-// Types a text key by key, as a keyboard would.
-inline void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(widget, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
 
 // A left click in the middle of a data cell (row 1 is the first entry), or
 // of a column header for row 0; the cell must be in view.
@@ -94,6 +84,37 @@ inline QStringList paintedCells(const Grid &grid)
         }
     }
     return cells;
+}
+
+// The texts of a column, data rows only.
+inline QStringList columnTexts(const Grid &grid, int column)
+{
+    QStringList texts;
+    for (int row = 1; row < grid.rows(); ++row)
+        texts << grid.text(row, column);
+    return texts;
+}
+
+// The texts of a grid's data rows (the header alone for `headerOnly`), in
+// the columns shown.
+inline QList<QStringList> dataRows(const Grid &grid, bool headerOnly = false)
+{
+    QList<QStringList> rows;
+    for (int r = headerOnly ? 0 : 1; r < (headerOnly ? 1 : grid.rows()); ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid.columns(); ++c)
+            if (!grid.isColumnHidden(c))
+                cells << grid.text(r, c);
+        rows << cells;
+    }
+    return rows;
+}
+
+// Whether the whole of a data row is in view.
+inline bool rowInView(const Grid &grid, int row)
+{
+    const QRect cell = grid.visualRect(grid.model()->index(row - 1, 0));
+    return cell.isValid() && grid.viewport()->rect().contains(cell);
 }
 
 } // namespace tabrix::test

@@ -13,6 +13,18 @@
 
 namespace tabrix::test {
 
+// Types a text key by key, as a keyboard would, a non-ASCII character as
+// the text of a key of its own.
+inline void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(widget, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
 // Empties the box and types `text` into it key by key, a non-ASCII character
 // as the text of a key of its own. A text no keyboard types (control
 // characters, format marks, half of a surrogate pair, a character outside
@@ -27,12 +39,7 @@ inline void typeInto(QLineEdit *box, const QString &text)
         QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         return;
     }
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClicks(box, QString(c));
-        else
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
+    typeText(box, text);
 }
 
 inline void click(QAbstractButton *button)

@@ -1,9 +1,17 @@
 #pragma once
 
-// A loopback HTTP/1.1 server for the picture window's tests: each path gets
-// a fixed status and body, anything else a 404; a held path is never
-// answered. (The window judges a body by its bytes, never by its declared type.)
+// What the picture tests stand on: a loopback HTTP/1.1 server, pictures made
+// here or by ImageMagick, and the program with what the user does to see an
+// entry's picture.
 
+#include "image/imagewindow.h"
+#include "support/programfixture.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSettings>
 #include <QBuffer>
 #include <QByteArray>
 #include <QHash>
@@ -23,6 +31,9 @@
 
 namespace tabrix::test {
 
+// Each path gets a fixed status and body, anything else a 404; a held path
+// is never answered. (The window judges a body by its bytes, never by its
+// declared type.)
 class PictureServer {
 public:
     explicit PictureServer(quint16 port = 0)
@@ -103,6 +114,67 @@ inline QByteArray magickPicture(const QStringList &arguments)
     QProcess::execute("convert", arguments.mid(0, arguments.size() - 1) << dir.filePath(arguments.last()));
     QFile file(dir.filePath(arguments.last()));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Listed {
+    const Category *category;
+    Entry entry;
+};
+
+// Entry 007 "Tour penchée" of a list with these links.
+inline Listed listed(const Category &category, std::optional<QString> url,
+                     std::optional<QString> link = QStringLiteral("https://www.norvane.fr/t007"))
+{
+    return {&category, entry("007", "Tour penchée", "Zoé", std::move(url), std::move(link))};
+}
+
+// The program shown on a catalogue holding these entries; the picture
+// window opens at its first size, whatever an earlier run left.
+struct PictureProgram : ProgramFixture {
+    explicit PictureProgram(const std::vector<Listed> &entries = {})
+        : ProgramFixture([&](const QString &path) {
+              QSettings(QStringLiteral("Tabrix"), QStringLiteral("Tabrix")).remove(QStringLiteral("fenetres/image"));
+              for (const Listed &l : entries)
+                  insertEntries(path, *l.category, {l.entry});
+          })
+    {
+        start();
+    }
+
+    image::ImageWindow *imageWindow() { return image::imageWindowFor(window.get()); }
+
+    // Clicks the list's tab, ticks "Afficher" and "Img fenêtre" when they
+    // are not, then clicks the entry's row; the window it opened.
+    image::ImageWindow *open(const Category &category, int row = 1)
+    {
+        click(form().onglet->tabButton(category.tabIndex));
+        CategoryTab &t = tab(category);
+        for (QAbstractButton *box : {static_cast<QAbstractButton *>(t.showCheck), static_cast<QAbstractButton *>(t.windowOption)})
+            if (!box->isChecked())
+                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        clickCell(*t.grid, row, 1);
+        return image::existingImageWindow(window.get());
+    }
+
+    bool scratchFilesGone() const
+    {
+        return QDir(dir.path()).entryList({"image_url*", "image2_url*"}, QDir::Files).isEmpty();
+    }
+};
+
+inline bool hasPicture(const QLabel *label) { return !label->pixmap().isNull(); }
+
+// Whether the picture paints this colour (give or take the JPEG's losses)
+// at this point, as a fraction of its size; the picture is in the middle of
+// its box.
+inline bool paints(QLabel *picture, QColor colour, double x = 0.25, double y = 0.25)
+{
+    const QImage shown = picture->grab().toImage();
+    const QSize size = picture->pixmap().size();
+    const QPoint corner((shown.width() - size.width()) / 2, (shown.height() - size.height()) / 2);
+    const QColor at = shown.pixelColor(corner + QPoint(int(x * size.width()), int(y * size.height())));
+    return qAbs(at.red() - colour.red()) < 40 && qAbs(at.green() - colour.green()) < 40
+           && qAbs(at.blue() - colour.blue()) < 40;
 }
 
 } // namespace tabrix::test

@@ -26,11 +26,6 @@ void turnWheel(QWidget *over, int notch)
     QApplication::sendEvent(over, &wheel);
 }
 
-bool rowInView(const Grid &grid, int row)
-{
-    return grid.viewport()->rect().contains(grid.visualRect(grid.model()->index(row - 1, 0)));
-}
-
 // Replaces a list's entries before the program starts.
 void replaceEntries(ProgramFixture &f, const Category &category, const std::vector<Entry> &entries)
 {

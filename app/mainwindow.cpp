@@ -63,9 +63,6 @@ MainWindow::MainWindow(std::unique_ptr<Catalogue> catalogue, Services &services,
     for (int i = 0; i < 6; ++i)
         m_form.onglet->addTab(pages[std::size_t(i)], captions.at(i));
 
-    m_form.lastSel = new QLineEdit(QStringLiteral("0"), this);
-    m_form.lastSel->setObjectName(QStringLiteral("last_sel"));
-    m_form.lastSel->hide();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);

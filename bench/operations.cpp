@@ -83,12 +83,8 @@ void referenceTabChange(MainForm &form, Context &context)
             fail(counts.error());
         stats::showAuthorCounts(*form.statsGrids[std::size_t(category.id)], std::move(*counts));
     }
-    if (const int row = stats::lastHighlightedRow(form); row > 0) {
-        for (CategoryTab *tab : form.tabs)
-            if (row < tab->grid->rows())
-                tab->grid->setCellBackground(row, stats::highlightColumn, QColor());
-    }
-    form.lastSel->setText(QStringLiteral("0"));
+    for (CategoryTab *tab : form.tabs)
+        tab->grid->setJumpRow(0);
 }
 
 void expectNoMessage(const Setup &setup, const QString &operation)
@@ -195,7 +191,7 @@ std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
         QStringLiteral("SQL des statistiques et de la liste"), {settle, [&] { stepAll(bare, jumpQueries); }}, 2);
     if (form.onglet->currentIndex() != melvi().tabIndex ||
         search::leadingNumber(grid.text(grid.row(), 0)) != number ||
-        grid.cellBackground(grid.row(), stats::highlightColumn) != stats::highlightColor())
+        grid.jumpRow() != grid.row())
         fail(QStringLiteral("le saut n'a pas mis l'entrée %1 en évidence").arg(number));
     expectNoMessage(setup, jump.name);
     return {search, jump};

@@ -154,18 +154,14 @@ void SearchTab::jump(int resultRow)
         return;
 
     // Changing the tab runs the tab-change handling first, which removes
-    // the previous highlight and resets last_sel.
+    // the previous highlight.
     m_form.onglet->setCurrentIndex(category.tabIndex);
     if (m_form.onglet->currentIndex() != category.tabIndex)
         return; // the user kept what the fields hold
 
-    const int previous = stats::lastHighlightedRow(m_form);
-    grid.setCurrentCell(row, stats::highlightColumn);
+    grid.setCurrentCell(row, GridModel::jumpColumn);
     grid.setTopRow(row);
-    grid.setCellBackground(row, stats::highlightColumn, stats::highlightColor());
-    if (previous > 0 && previous != row && previous < grid.rows())
-        grid.setCellBackground(previous, stats::highlightColumn, stats::normalColor());
-    m_form.lastSel->setText(QString::number(row));
+    grid.setJumpRow(row);
 
     tab.clearFields();
 }

@@ -4,16 +4,7 @@
 #include "store/stats.h"
 #include "ui/mainform.h"
 
-#include <QLineEdit>
-
 namespace tabrix::stats {
-
-int lastHighlightedRow(const MainForm &form)
-{
-    bool ok = false;
-    const int row = form.lastSel->text().trimmed().toInt(&ok);
-    return ok && row > 0 ? row : 0;
-}
 
 void handleTabChange(MainForm &form, Context &context)
 {
@@ -36,13 +27,8 @@ void handleTabChange(MainForm &form, Context &context)
         }
     }
 
-    // Row 0 is the header: "0" names no highlighted row.
-    if (const int row = lastHighlightedRow(form); row > 0) {
-        for (CategoryTab *tab : form.tabs)
-            if (row < tab->grid->rows())
-                tab->grid->setCellBackground(row, highlightColumn, normalColor());
-    }
-    form.lastSel->setText(QStringLiteral("0"));
+    for (CategoryTab *tab : form.tabs)
+        tab->grid->setJumpRow(0);
 
     if (!failure.isEmpty())
         context.services->message(form.window, failure, MessageIcon::Critical);

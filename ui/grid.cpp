@@ -35,9 +35,8 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return text(index.row(), index.column());
     case Qt::BackgroundRole: {
-        const auto it = m_backgrounds.constFind(cellKey(index.row(), index.column()));
-        if (it != m_backgrounds.constEnd())
-            return *it;
+        if (index.row() == m_jumpRow && index.column() == jumpColumn)
+            return colours::jump();
         return index.row() == m_markedRow ? QVariant(m_markColor) : QVariant();
     }
     case Qt::TextAlignmentRole:
@@ -67,8 +66,8 @@ void GridModel::setDataRows(int count)
     } else if (count < current) {
         beginRemoveRows({}, count, current - 1);
         m_rows.resize(std::size_t(count));
-        for (auto it = m_backgrounds.begin(); it != m_backgrounds.end();)
-            it = int(it.key() >> 32) >= count ? m_backgrounds.erase(it) : std::next(it);
+        if (m_jumpRow >= count)
+            m_jumpRow = -1;
         if (m_markedRow >= count)
             m_markedRow = -1;
         endRemoveRows();
@@ -79,7 +78,7 @@ void GridModel::replaceRows(std::vector<QStringList> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
-    m_backgrounds.clear();
+    m_jumpRow = -1;
     m_markedRow = -1;
     endResetModel();
 }
@@ -111,21 +110,13 @@ void GridModel::setHeaderText(int column, const QString &text)
     emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
-QColor GridModel::background(int dataRow, int column) const
+void GridModel::setJumpRow(int dataRow)
 {
-    return m_backgrounds.value(cellKey(dataRow, column));
-}
-
-void GridModel::setBackground(int dataRow, int column, const QColor &color)
-{
-    if (dataRow < 0 || dataRow >= dataRows() || column < 0 || column >= m_columns)
-        return;
-    if (color.isValid())
-        m_backgrounds.insert(cellKey(dataRow, column), color);
-    else
-        m_backgrounds.remove(cellKey(dataRow, column));
-    const QModelIndex changed = index(dataRow, column);
-    emit dataChanged(changed, changed, {Qt::BackgroundRole});
+    const int before = m_jumpRow;
+    m_jumpRow = dataRow >= 0 && dataRow < dataRows() && jumpColumn < m_columns ? dataRow : -1;
+    for (const int row : {before, m_jumpRow})
+        if (row >= 0)
+            emit dataChanged(index(row, jumpColumn), index(row, jumpColumn), {Qt::BackgroundRole});
 }
 
 void GridModel::setMarkedRow(int dataRow, const QColor &color)
@@ -168,19 +159,16 @@ void GridModel::sortNumericDescending(int column)
     });
     std::vector<QStringList> sorted;
     sorted.reserve(m_rows.size());
-    QHash<quint64, QColor> backgrounds;
+    int jumpRow = -1;
     for (std::size_t to = 0; to < keys.size(); ++to) {
         const std::size_t from = keys[to].index;
         sorted.push_back(std::move(m_rows[from]));
-        for (int c = 0; c < m_columns; ++c) {
-            const auto it = m_backgrounds.constFind(cellKey(int(from), c));
-            if (it != m_backgrounds.constEnd())
-                backgrounds.insert(cellKey(int(to), c), *it);
-        }
+        if (int(from) == m_jumpRow)
+            jumpRow = int(to);
     }
     beginResetModel();
     m_rows = std::move(sorted);
-    m_backgrounds = std::move(backgrounds);
+    m_jumpRow = jumpRow;
     m_markedRow = -1;
     endResetModel();
 }
@@ -356,15 +344,9 @@ int Grid::topRow() const
     return dataRow < 0 ? 0 : dataRow + 1;
 }
 
-QColor Grid::cellBackground(int row, int column) const
+void Grid::setJumpRow(int row)
 {
-    return row >= 1 ? m_model->background(row - 1, column) : QColor();
-}
-
-void Grid::setCellBackground(int row, int column, const QColor &color)
-{
-    if (row >= 1)
-        m_model->setBackground(row - 1, column, color);
+    m_model->setJumpRow(row - 1);
 }
 
 void Grid::setColumnWidthTwips(int column, int twips)

@@ -33,9 +33,11 @@ public:
     void setText(int dataRow, int column, const QString &text);
     QString headerText(int column) const { return m_header.value(column); }
     void setHeaderText(int column, const QString &text);
-    QColor background(int dataRow, int column) const;
-    // An invalid colour gives the cell back its normal look.
-    void setBackground(int dataRow, int column, const QColor &color);
+    // The data row a jump from a search result landed on (-1: none): its
+    // cell in `jumpColumn` is painted in colours::jump().
+    static constexpr int jumpColumn = 1;
+    int jumpRow() const { return m_jumpRow; }
+    void setJumpRow(int dataRow);
     // Every cell of this data row (-1: none) takes `color`, unless it has a
     // colour of its own.
     int markedRow() const { return m_markedRow; }
@@ -44,15 +46,13 @@ public:
     void sortNumericDescending(int column);
 
 private:
-    static quint64 cellKey(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
-
     int m_columns;
     std::vector<QStringList> m_rows;
     QStringList m_header;
-    QHash<quint64, QColor> m_backgrounds;
     std::vector<Qt::Alignment> m_alignments;
     int m_markedRow = -1;
     QColor m_markColor;
+    int m_jumpRow = -1;
 };
 
 // A grid of text cells with one fixed header row, addressed the way the
@@ -89,12 +89,14 @@ public:
     void setTopRow(int row);
     int topRow() const;
 
-    QColor cellBackground(int row, int column) const;
-    // An invalid colour gives the cell back its normal look.
-    void setCellBackground(int row, int column, const QColor &color);
+    // The row a jump from a search result landed on, its name cell painted
+    // in colours::jump() until the next change of tab; 0 for none. Filling
+    // the grid anew removes it.
+    int jumpRow() const { return m_model->jumpRow() + 1; }
+    void setJumpRow(int row);
 
     // The row whose entry the edit fields show, painted in loadedRowColor()
-    // (cells with a colour of their own keep it); 0 for none.
+    // (the jump's cell keeps its own colour); 0 for none.
     static QColor loadedRowColor() { return colours::loadedRow(); }
     int loadedRow() const { return m_model->markedRow() + 1; }
     void setLoadedRow(int row);

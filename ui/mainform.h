@@ -50,9 +50,6 @@ struct MainForm {
     // "Stats"
     std::array<Grid *, 4> statsGrids{};
 
-    // The row last highlighted by a jump from the search; "0" for none.
-    QLineEdit *lastSel = nullptr;
-
     CategoryTab &tab(const Category &category) const { return *tabs[std::size_t(category.id)]; }
 };
 

@@ -1,8 +1,8 @@
+// The order the author boxes offer: the start-up test sees the most frequent
+// first and surrounding blanks merged; here the rules it does not meet.
 #include "store/authors.h"
 
 #include <QTest>
-
-#include <algorithm>
 
 using namespace tabrix;
 
@@ -14,22 +14,15 @@ private slots:
     {
         QTest::addColumn<QStringList>("authors");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("empty list") << QStringList{} << QStringList{};
-        QTest::newRow("most entries first") << QStringList{"Léa", "Marc", "Marc", "Zoé", "Marc", "Zoé"}
-                                             << QStringList{"Marc", "Zoé", "Léa"};
         QTest::newRow("ten above nine") << QStringList(9, "Alpha") + QStringList(10, "Beta") << QStringList{"Beta", "Alpha"};
         QTest::newRow("equal counts in descending text order") << QStringList{"alain", "Bruno", "Émile", "zoé", "Denis"}
                                                                 << QStringList{"zoé", "Émile", "Denis", "Bruno", "alain"};
         QTest::newRow("letter case makes two authors") << QStringList{"Zoé", "ZOÉ", "Zoé"} << QStringList{"Zoé", "ZOÉ"};
-        QTest::newRow("surrounding blanks make one") << QStringList{" Zoé", "Zoé  ", "Léa"} << QStringList{"Zoé", "Léa"};
         QTest::newRow("blank authors left out") << QStringList{"   ", "", "Léa"} << QStringList{"Léa"};
-        // Every author is listed, well beyond the 29 a short list would keep.
-        QStringList many;
+        QStringList many; // every one listed, well beyond the 29 a short list would keep
         for (int i = 0; i < 45; ++i)
             many << QStringLiteral("Auteur %1").arg(i, 2, 10, QLatin1Char('0'));
-        QStringList ranked = many;
-        std::reverse(ranked.begin(), ranked.end());
-        QTest::newRow("45 authors") << many << ranked;
+        QTest::newRow("45 authors") << many << QStringList(many.rbegin(), many.rend());
     }
 
     void ranking()

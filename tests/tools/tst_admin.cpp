@@ -88,11 +88,8 @@ private slots:
             QTest::newRow(tag) << arguments << status << QString::fromUtf8(said);
         };
         row("--help", {"--help"}, 0, "3    vérification impossible");
-        row("-h", {"-h"}, 0, "Statut de sortie");
-        row("help", {"help"}, 0, "Statut de sortie");
         row("help check", {"help", "check"}, 0, "tabrix-admin check FICHIER");
         row("--version", {"--version"}, 0, "tabrix-admin 4.");
-        row("-V", {"-V"}, 0, "tabrix-admin 4.");
         row("nothing", {}, 2, "Statut de sortie");
         row("unknown command", {"rendre"}, 2, "Commande inconnue : rendre");
         row("unknown option", {"create", "--force", "x.mdb"}, 2, "Option inconnue : --force");

@@ -81,19 +81,6 @@ private slots:
         verifyRows({read.begin() + 1, read.end()}, tableRows(m_dir.catalogue(), table));
     }
 
-    // An incomplete catalogue leaves nothing written, not even the folder.
-    // (Files already there and unusable files: see the admin tests.)
-    void incompleteCatalogueWritesNothing()
-    {
-        ProgramDir dir;
-        createEmptyCatalogue(dir.catalogue());
-        execute(dir.catalogue(), "DROP TABLE trunda");
-        const ToolRun run = runAdmin({"export", dir.catalogue(), dir.file("export")});
-        QCOMPARE(run.status, 1);
-        verifySaid(run.err, {"« trunda »"});
-        QVERIFY(!QFileInfo::exists(dir.file("export")));
-    }
-
 private:
     ProgramDir m_dir;
     QString m_exported;

@@ -152,18 +152,6 @@ private slots:
                                              "La colonne « photo » de la table « zarpo » n'est pas reprise."}));
     }
 
-    // A write refused halfway (here by the unique index, for a duplicate
-    // past the checks) leaves no file at all.
-    void writesAllOrNothing()
-    {
-        QTemporaryDir work;
-        ImportPlan plan = planImport(catalogueWithZarpo(refs("001|002")));
-        plan.tables[0].rows[1][0] = text("001");
-        const auto refused = writeImport(plan, work.filePath("Tabrix.mdb"));
-        QVERIFY2(!refused && refused.error().contains("n'a pas pu être créé"), refused ? "" : qPrintable(refused.error()));
-        QVERIFY(QDir(work.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-    }
-
     // Every row and field arrives exactly as the (altered) fixture holds it,
     // and the tool says what it did. (The program opening a converted
     // catalogue: see the welcome tests.)
@@ -215,11 +203,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("source");
         QTest::addColumn<QStringList>("said");
-        QTest::newRow("number twice") << patched({{"007", "002"}})
-            << QStringList{"Le catalogue ne peut pas être importé :", "zarpo : le numéro « 002 » figure 2 fois :\n"
-                           "    ligne 2 : « 002 », « Noël à la forêt », « Émile Zola », sans valeur, texte vide\n"
-                           "    ligne 3 : « 002 », « L'Œuvre — « spécial » », « Zoé Dupré », « http://example.org/oeuvre », "
-                           "sans valeur"};
         QTest::newRow("list missing") << patched({{ucs2("zarpo"), ucs2("zarpy")}}) << QStringList{"« zarpo » manque."};
         QTest::newRow("text file") << QByteArray("ref;nom\n001;Noël\n") << QStringList{"n'est pas une base Access."};
         QTest::newRow("cut short") << patched({}).left(39 * 4096)

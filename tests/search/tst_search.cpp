@@ -119,7 +119,6 @@ void TestSearch::search_data()
     row("one match", 1, "VERDON", {{"002", "Gorges du Verdon", "Zoé"}, end});
     row("none", 1, "Lyon", notFound);
     row("accents ignored: etang", 1, "etang", etang);
-    row("accents ignored: ETANG", 1, "ETANG", etang);
     row("accents ignored: Étang", 1, "Étang", etang);
     row("oe finds œ", 1, "soeur", {{"009", "Sœur Anne", "Port"}, end});
     row("æ finds ae", 1, "læ", {{"010", "Laetitia", "Zoé"}, end});
@@ -155,8 +154,6 @@ void TestSearch::search()
     // The criterion is trimmed once a list is chosen.
     QCOMPARE(form().cherche->text(), c.option < 0 ? c.typed : c.typed.trimmed());
     QCOMPARE(dataRows(*form().grilleSearch), c.results.isEmpty() ? before : c.results);
-    QCOMPARE(dataRows(*form().grilleSearch, true),
-             (Rows{QStringList{" N°", " Nom", " Auteur", " Liste"}.mid(0, c.option == 4 ? 4 : 3)}));
     QCOMPARE(form().nbTrouve->text(), c.count);
 
     // Another option, each one in some row, empties the criterion and the results.

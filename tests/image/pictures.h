@@ -7,27 +7,18 @@
 #include "image/imagewindow.h"
 #include "support/programfixture.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
-#include <QRadioButton>
-#include <QSettings>
-#include <QBuffer>
-#include <QByteArray>
-#include <QHash>
-#include <QHostAddress>
-#include <QImage>
 #include <QPainter>
 #include <QPointer>
 #include <QProcess>
+#include <QRadioButton>
+#include <QSettings>
 #include <QTcpServer>
-#include <QTemporaryDir>
-#include <QUrl>
-#include <QFile>
 #include <QTcpSocket>
-
-#include <functional>
-#include <utility>
+#include <QTemporaryDir>
 
 namespace tabrix::test {
 
@@ -78,11 +69,8 @@ private:
         QPointer<QTcpSocket> guard(socket);
         if (onRequest)
             onRequest();
-        if (!guard || guard->state() != QAbstractSocket::ConnectedState)
-            return;
-
         const auto [status, body] = m_responses.value(path, {404, "<html>Introuvable</html>"});
-        if (status == 0)
+        if (!guard || guard->state() != QAbstractSocket::ConnectedState || status == 0)
             return;
         socket->write("HTTP/1.1 " + QByteArray::number(status) + " OK\r\nContent-Length: "
                       + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
@@ -149,7 +137,7 @@ struct PictureProgram : ProgramFixture {
     {
         click(form().onglet->tabButton(category.tabIndex));
         CategoryTab &t = tab(category);
-        for (QAbstractButton *box : {static_cast<QAbstractButton *>(t.showCheck), static_cast<QAbstractButton *>(t.windowOption)})
+        for (QAbstractButton *box : std::initializer_list<QAbstractButton *>{t.showCheck, t.windowOption})
             if (!box->isChecked())
                 QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
         clickCell(*t.grid, row, 1);
@@ -173,8 +161,7 @@ inline bool paints(QLabel *picture, QColor colour, double x = 0.25, double y = 0
     const QSize size = picture->pixmap().size();
     const QPoint corner((shown.width() - size.width()) / 2, (shown.height() - size.height()) / 2);
     const QColor at = shown.pixelColor(corner + QPoint(int(x * size.width()), int(y * size.height())));
-    return qAbs(at.red() - colour.red()) < 40 && qAbs(at.green() - colour.green()) < 40
-           && qAbs(at.blue() - colour.blue()) < 40;
+    return std::max({qAbs(at.red() - colour.red()), qAbs(at.green() - colour.green()), qAbs(at.blue() - colour.blue())}) < 40;
 }
 
 } // namespace tabrix::test

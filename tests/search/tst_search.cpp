@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QLabel>
-#include <QSignalSpy>
 
 using namespace tabrix;
 using namespace tabrix::test;
@@ -119,7 +118,6 @@ void TestSearch::search_data()
     row("one match", 1, "VERDON", {{"002", "Gorges du Verdon", "Zoé"}, end});
     row("none", 1, "Lyon", notFound);
     row("accents ignored: etang", 1, "etang", etang);
-    row("accents ignored: ETANG", 1, "ETANG", etang);
     row("accents ignored: Étang", 1, "Étang", etang);
     row("oe finds œ", 1, "soeur", {{"009", "Sœur Anne", "Port"}, end});
     row("æ finds ae", 1, "læ", {{"010", "Laetitia", "Zoé"}, end});
@@ -155,8 +153,6 @@ void TestSearch::search()
     // The criterion is trimmed once a list is chosen.
     QCOMPARE(form().cherche->text(), c.option < 0 ? c.typed : c.typed.trimmed());
     QCOMPARE(dataRows(*form().grilleSearch), c.results.isEmpty() ? before : c.results);
-    QCOMPARE(dataRows(*form().grilleSearch, true),
-             (Rows{QStringList{" N°", " Nom", " Auteur", " Liste"}.mid(0, c.option == 4 ? 4 : 3)}));
     QCOMPARE(form().nbTrouve->text(), c.count);
 
     // Another option, each one in some row, empties the criterion and the results.
@@ -175,18 +171,10 @@ void TestSearch::enterRunsTheSearchOrJumps()
     QTest::keyClick(form().cherche, Qt::Key_Return);
     QCOMPARE(form().nbTrouve->text(), QStringLiteral("2 élément(s) trouvé(s)."));
 
-    // Enter on another button presses that button, not "GO !".
-    QSignalSpy pressed(form().btLast, &QPushButton::clicked);
-    typeText(form().cherche, QStringLiteral(" Lyon"));
-    for (int i = 0; i < 4; ++i) // "GO !", "Ignorer les accents", the results, "Vérifier les MAJ"
+    // On the results ("GO !" and "Ignorer les accents" come first), Enter
+    // jumps to the current one.
+    for (int i = 0; i < 3; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form().btLast);
-    QTest::keyClick(form().btLast, Qt::Key_Return);
-    QCOMPARE(pressed.size(), 1);
-    QCOMPARE(form().nbTrouve->text(), QStringLiteral("2 élément(s) trouvé(s)."));
-
-    // On the results, Enter jumps to the current one.
-    QTest::keyClick(form().btLast, Qt::Key_Tab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), form().grilleSearch);
     QTest::keyClick(form().grilleSearch, Qt::Key_Down);
     QTest::keyClick(form().grilleSearch, Qt::Key_Return);

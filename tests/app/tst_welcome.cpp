@@ -40,9 +40,7 @@ void whenOpen(std::function<void(W *)> act)
 
 void clickButton(QWidget *parent, const QString &name)
 {
-    auto *button = parent->findChild<QPushButton *>(name);
-    QVERIFY2(button, qPrintable(name));
-    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::mouseClick(parent->findChild<QPushButton *>(name), Qt::LeftButton);
 }
 
 // The Qt file chooser, which opens in the home folder, answered as a user
@@ -80,11 +78,9 @@ private slots:
         const QString old = dir.file("ancien catalogue.mdb");
         QVERIFY(QFile::copy(legacyFixture(), old));
         qputenv("HOME", QFile::encodeName(dir.path()));
-        const QByteArray oldBytes = fileBytes(old);
         RecordingServices services;
         QString where;
         whenOpen<QDialog>([&](QDialog *welcome) {
-            QCOMPARE(welcome->windowTitle(), QStringLiteral("Tabrix"));
             where = welcome->findChild<QLabel *>("lbl_emplacement")->text();
             if (action == "Escape")
                 return QTest::keyClick(welcome, Qt::Key_Escape);
@@ -100,7 +96,7 @@ private slots:
         QCOMPARE(QFileInfo::exists(dir.catalogue()), goesOn);
         const QString said = action == "bt_convertir" ? "Zarpo : 3 entrées, Melvi : 2 entrées" : "";
         QVERIFY2(services.lastText().contains(said), qPrintable(services.lastText()));
-        QCOMPARE(fileBytes(old), oldBytes); // read, never changed
+        QCOMPARE(fileBytes(old), fileBytes(legacyFixture())); // read, never changed
         if (goesOn) { // the main window opens on the new catalogue
             auto window = startProgram(dir, services);
             QVERIFY2(window, qPrintable(services.lastText()));
@@ -114,10 +110,11 @@ private slots:
         QTest::addColumn<bool>("nameTaken"); // Tabrix-access.mdb is already there
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("status"); // -1: the program goes on
-        QTest::newRow("converted") << fileBytes(legacyFixture()) << false << "Convertir" << -1;
-        QTest::newRow("kept name taken") << fileBytes(legacyFixture()) << true << "Convertir" << -1;
-        QTest::newRow("failed") << fileBytes(legacyFixture()).left(39 * 4096) << false << "Convertir" << 1;
-        QTest::newRow("Quitter") << fileBytes(legacyFixture()) << false << "Quitter" << 0;
+        const QByteArray old = fileBytes(legacyFixture());
+        QTest::newRow("converted") << old << false << "Convertir" << -1;
+        QTest::newRow("kept name taken") << old << true << "Convertir" << -1;
+        QTest::newRow("failed") << old.left(39 * 4096) << false << "Convertir" << 1;
+        QTest::newRow("Quitter") << old << false << "Quitter" << 0;
     }
 
     void accessFileInPlace()
@@ -141,8 +138,7 @@ private slots:
         const bool goesOn = prepareCatalogue(dir.path(), services, ended);
         QCOMPARE(goesOn ? -1 : ended, status);
         if (!goesOn) { // as it was
-            QVERIFY(folderContent(dir.path()) == before);
-            QCOMPARE(services.messages.size(), status);
+            QVERIFY(folderContent(dir.path()) == before && services.messages.size() == status);
             return;
         }
         QCOMPARE(fileBytes(dir.file(nameTaken ? "Tabrix-access-2.mdb" : "Tabrix-access.mdb")), old);

@@ -43,14 +43,11 @@ private slots:
         QTest::addColumn<bool>("load");   // an entry loaded first
         QTest::addColumn<bool>("typed");  // then something typed at the end of Lieu: the user is asked
         QTest::addColumn<bool>("drop");   // the answer: « Abandonner »
-        QTest::newRow("tab, kept") << "tab" << true << true << false;
-        QTest::newRow("tab, dropped") << "tab" << true << true << true;
+        for (const char *how : {"tab", "row", "close"})
+            for (const bool drop : {false, true})
+                QTest::addRow("%s, %s", how, drop ? "dropped" : "kept") << QString(how) << true << true << drop;
         QTest::newRow("tab, nothing typed") << "tab" << true << false << false;
         QTest::newRow("tab, typed in empty fields") << "tab" << false << true << false;
-        QTest::newRow("row, kept") << "row" << true << true << false;
-        QTest::newRow("row, dropped") << "row" << true << true << true;
-        QTest::newRow("close, kept") << "close" << true << true << false;
-        QTest::newRow("close, dropped") << "close" << true << true << true;
     }
 
     void typedTextIsNotLostSilently()

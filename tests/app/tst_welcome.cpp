@@ -43,18 +43,6 @@ void clickButton(QWidget *parent, const QString &name)
     QTest::mouseClick(parent->findChild<QPushButton *>(name), Qt::LeftButton);
 }
 
-// The Qt file chooser, which opens in the home folder, answered as a user
-// does: a name typed, then a click on its Open button.
-void typeNameInChooser(const QString &name)
-{
-    whenOpen<QFileDialog>([name](QFileDialog *chooser) {
-        QTest::keyClicks(chooser->findChild<QLineEdit *>("fileNameEdit"), name);
-        if (QWidget *completions = QApplication::activePopupWidget())
-            QTest::keyClick(completions, Qt::Key_Escape);
-        QTest::mouseClick(chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open), Qt::LeftButton);
-    });
-}
-
 } // namespace
 
 class TestWelcome : public QObject {
@@ -84,8 +72,13 @@ private slots:
             where = welcome->findChild<QLabel *>("lbl_emplacement")->text();
             if (action == "Escape")
                 return QTest::keyClick(welcome, Qt::Key_Escape);
-            if (action == "bt_convertir")
-                typeNameInChooser("ancien catalogue.mdb");
+            if (action == "bt_convertir") // the Qt chooser, opening in the home folder: a name typed, then Open
+                whenOpen<QFileDialog>([](QFileDialog *chooser) {
+                    QTest::keyClicks(chooser->findChild<QLineEdit *>("fileNameEdit"), "ancien catalogue.mdb");
+                    if (QWidget *completions = QApplication::activePopupWidget())
+                        QTest::keyClick(completions, Qt::Key_Escape);
+                    QTest::mouseClick(chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open), Qt::LeftButton);
+                });
             clickButton(welcome, action);
         });
         int status = -1;

@@ -45,35 +45,28 @@ private slots:
             QVERIFY(::mkfifo(QFile::encodeName(dir.catalogue()).constData(), 0600) == 0);
         else if (setup == "device")
             QVERIFY(QFile::link("/dev/null", dir.catalogue()));
-        else {
-            createEmptyCatalogue(dir.catalogue());
-            execute(dir.catalogue(), setup);
-        }
+        else
+            createEmptyCatalogue(dir.catalogue()), execute(dir.catalogue(), setup);
         RecordingServices services;
         QCOMPARE(runProgram(dir.path(), services), 1);
         QCOMPARE(services.messages.size(), 1);
         QCOMPARE(services.messages.first().icon, MessageIcon::Critical);
         for (const QString &part : messageParts)
             QVERIFY2(services.lastText().contains(part), qPrintable(services.lastText()));
-        if (setup == "DROP TABLE titres")
-            QCOMPARE(services.lastText(), messageParts.first());
+        QVERIFY(setup != "DROP TABLE titres" || services.lastText() == messageParts.first());
     }
 
+    // An empty catalogue opens with the headers only; closed, the window
+    // lets go of the file: it can be replaced at once.
     void emptyCatalogueOpensWithHeadersOnlyAndClosesItsFile()
     {
-        ProgramFixture f;
-        execute(f.dir.catalogue(), "DELETE FROM zarpo; DELETE FROM melvi; DELETE FROM trunda; DELETE FROM titres; "
-                                   "DELETE FROM auteurs");
+        ProgramFixture f([](const QString &) {});
         QVERIFY(f.start());
-        for (const Category &c : categories()) {
-            QCOMPARE(f.grid(c), std::vector<QStringList>{QStringList({" N°", " Nom", " Auteur"})});
-            QCOMPARE(f.tab(c).author->count(), 0);
-        }
+        for (const Category &c : categories())
+            QVERIFY(f.grid(c) == std::vector<QStringList>{QStringList({" N°", " Nom", " Auteur"})} && f.tab(c).author->count() == 0);
         QVERIFY(f.services.messages.isEmpty());
-        // Closed, the window lets go of the file: it can be replaced at once.
         f.window.reset();
-        QVERIFY(QFile::remove(f.dir.catalogue()));
-        QVERIFY(!QFile::exists(f.dir.catalogue() + "-journal"));
+        QVERIFY(QFile::remove(f.dir.catalogue()) && !QFile::exists(f.dir.catalogue() + "-journal"));
     }
 
     // Every list shows its entries by number, however stored, and opens on
@@ -81,33 +74,28 @@ private slots:
     // frequent first.
     void listsOpenFilledOnTheirLastEntries()
     {
-        ProgramFixture f;
-        execute(f.dir.catalogue(), "DELETE FROM zarpo; DELETE FROM melvi; DELETE FROM trunda; DELETE FROM titres; "
-                                   "DELETE FROM auteurs");
-        for (const Category &c : {zarpo(), melvi(), trunda()})
-            insertEntries(f.dir.catalogue(), c, numberedEntries(80, {"Léa", "Zoé", "Zoé", "Marc", "Zoé", "Marc"}));
         std::vector<Entry> stored = numberedEntries(80, {" Anaïs ", "Bob", "Anaïs", "Anaïs"});
         std::reverse(stored.begin(), stored.end());
-        insertEntries(f.dir.catalogue(), titres(), stored);
+        ProgramFixture f([&](const QString &path) {
+            for (const Category &c : {zarpo(), melvi(), trunda()})
+                insertEntries(path, c, numberedEntries(80, {"Léa", "Zoé", "Zoé", "Marc", "Zoé", "Marc"}));
+            insertEntries(path, titres(), stored);
+        });
         QVERIFY(f.start());
         for (const Category &c : categories()) {
             click(f.window->form().onglet->tabButton(c.tabIndex));
             const Grid &grid = *f.tab(c).grid;
-            QCOMPARE(grid.rows(), 81);
-            QCOMPARE(grid.text(1, 0) + grid.text(80, 0), QStringLiteral("001080"));
-            QVERIFY2(grid.topRow() > 1, qPrintable(c.table));
+            QCOMPARE(grid.text(1, 0) + grid.text(80, 0) + f.tab(c).authorText(), QStringLiteral("001080"));
+            QVERIFY2(grid.rows() == 81 && grid.topRow() > 1, qPrintable(c.table));
             QVERIFY(grid.rowViewportPosition(79) + grid.rowHeight(79) <= grid.viewport()->height());
-            QCOMPARE(f.tab(c).authorText(), QString());
         }
-        QCOMPARE(f.tab(zarpo()).grid->text(7, 2), QStringLiteral("Léa"));
-        QCOMPARE(f.tab(titres()).grid->text(1, 2), QStringLiteral(" Anaïs "));
+        QCOMPARE(f.tab(zarpo()).grid->text(7, 2) + f.tab(titres()).grid->text(1, 2), QStringLiteral("Léa Anaïs "));
         QStringList offered;
         for (const QComboBox *box : {f.tab(zarpo()).author, f.tab(titres()).author})
             for (int i = 0; i < box->count(); ++i)
                 offered << box->itemText(i);
         QCOMPARE(offered, QStringList({"Zoé", "Marc", "Léa", "Anaïs", "Bob"}));
     }
-
 };
 
 QTEST_MAIN(TestStartup)

@@ -18,18 +18,13 @@ private slots:
     {
         QVERIFY2(tabrix::installQtFrench(*qApp),
                  qPrintable("no qtbase_fr in " + QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
-        QStringList texts; // without the accelerator marks and the shortcuts
-        using B = QDialogButtonBox;
-        const B buttons(B::Cancel | B::Yes | B::No | B::Close);
-        for (const B::StandardButton button : {B::Cancel, B::Yes, B::No, B::Close})
-            texts << buttons.button(button)->text().remove('&');
+        // One sample each: a dialog button, an entry of a text box's menu.
+        const QDialogButtonBox buttons(QDialogButtonBox::Cancel);
         QLineEdit edit;
         const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
-        for (const QAction *action : menu->actions())
-            if (!action->isSeparator())
-                texts << action->text().remove('&').section('\t', 0, 0);
-        QCOMPARE(texts, QStringList({"Annuler", "Oui", "Non", "Fermer", "Annuler", "Rétablir", "Couper", "Copier", "Coller",
-                                     "Supprimer", "Tout sélectionner"}));
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text().remove('&') + " / "
+                     + menu->actions().constLast()->text().remove('&').section('\t', 0, 0),
+                 QStringLiteral("Annuler / Tout sélectionner"));
     }
 };
 

@@ -39,11 +39,8 @@ inline QColor mostOf(const QImage &image, const QRect &area)
         for (int x = area.left() + 2; x < area.right() - 1; ++x)
             if (image.rect().contains(x, y))
                 ++counts[image.pixel(x, y)];
-    QRgb most = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > counts.value(most))
-            most = it.key();
-    return counts.isEmpty() ? QColor() : QColor(most);
+    const auto most = std::max_element(counts.cbegin(), counts.cend());
+    return most == counts.cend() ? QColor() : QColor(most.key());
 }
 
 // The colour that covers most of a cell as drawn (row 0: the header).

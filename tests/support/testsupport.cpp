@@ -33,16 +33,10 @@ ProgramDir::ProgramDir()
         qFatal("cannot create a temporary directory");
 }
 
-QString ProgramDir::file(const QString &name) const
-{
-    return QDir(m_dir.path()).filePath(name);
-}
+QString ProgramDir::file(const QString &name) const { return QDir(m_dir.path()).filePath(name); }
 
 Entry entry(const QString &ref, const QString &name, const QString &author, std::optional<QString> url,
-            std::optional<QString> link)
-{
-    return Entry{ref, name, author, std::move(url), std::move(link)};
-}
+            std::optional<QString> link) { return Entry{ref, name, author, std::move(url), std::move(link)}; }
 
 std::vector<Entry> numberedEntries(int count, const QStringList &authors)
 {
@@ -58,8 +52,7 @@ std::vector<Entry> numberedEntries(int count, const QStringList &authors)
 
 void createEmptyCatalogue(const QString &path)
 {
-    const Status created = createCatalogue(path);
-    if (!created)
+    if (const Status created = createCatalogue(path); !created)
         qFatal("%s", qPrintable(created.error()));
 }
 

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QLabel>
+#include <QSignalSpy>
 
 using namespace tabrix;
 using namespace tabrix::test;
@@ -171,10 +172,18 @@ void TestSearch::enterRunsTheSearchOrJumps()
     QTest::keyClick(form().cherche, Qt::Key_Return);
     QCOMPARE(form().nbTrouve->text(), QStringLiteral("2 élément(s) trouvé(s)."));
 
-    // On the results ("GO !" and "Ignorer les accents" come first), Enter
-    // jumps to the current one.
-    for (int i = 0; i < 3; ++i)
+    // Enter on another button presses that button, not "GO !".
+    QSignalSpy pressed(form().btLast, &QPushButton::clicked);
+    typeText(form().cherche, QStringLiteral(" Lyon"));
+    for (int i = 0; i < 4; ++i) // "GO !", "Ignorer les accents", the results, "Vérifier les MAJ"
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form().btLast);
+    QTest::keyClick(form().btLast, Qt::Key_Return);
+    QCOMPARE(pressed.size(), 1);
+    QCOMPARE(form().nbTrouve->text(), QStringLiteral("2 élément(s) trouvé(s)."));
+
+    // On the results, Enter jumps to the current one.
+    QTest::keyClick(form().btLast, Qt::Key_Tab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), form().grilleSearch);
     QTest::keyClick(form().grilleSearch, Qt::Key_Down);
     QTest::keyClick(form().grilleSearch, Qt::Key_Return);

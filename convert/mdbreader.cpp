@@ -90,6 +90,72 @@ bool readableAsText(const MdbColumn *col)
     return col->col_type != MDB_OLE && col->col_type != MDB_BINARY;
 }
 
+// The text columns of a table bound to buffers that receive each row's
+// values, up to the handle's bind size.
+struct BoundColumns {
+    std::vector<std::unique_ptr<char[]>> buffers;
+    std::vector<int> lengths;
+    std::vector<int> kept; // table column -> position in the read columns, or -1
+};
+
+BoundColumns bindColumns(MdbHandle *mdb, MdbTableDef *table, SourceTable &out)
+{
+    const unsigned columnCount = table->num_cols;
+    BoundColumns bound{std::vector<std::unique_ptr<char[]>>(columnCount), std::vector<int>(columnCount, 0), {}};
+    for (unsigned i = 0; i < columnCount; ++i) {
+        MdbColumn *col = column(table, i);
+        const QString columnName = QString::fromUtf8(col->name);
+        if (!readableAsText(col)) {
+            out.skippedColumns << columnName;
+            bound.kept.push_back(-1);
+            continue;
+        }
+        bound.buffers[i] = std::make_unique<char[]>(mdb->bind_size);
+        bound.buffers[i][0] = '\0';
+        mdb_bind_column(table, int(i + 1), bound.buffers[i].get(), &bound.lengths[i]);
+        bound.kept.push_back(int(out.columns.size()));
+        out.columns << columnName;
+    }
+    return bound;
+}
+
+// The row just fetched, its fields with no value told from empty texts.
+Result<Fields> readRow(MdbHandle *mdb, MdbTableDef *table, const BoundColumns &bound, std::vector<MdbField> &fields,
+                       const SourceTable &out)
+{
+    // The bound texts cannot tell a field with no value from an empty
+    // text: take the row apart again to read its null flags. The row just
+    // fetched is the one before the table's cursor, on the current page.
+    int start = 0;
+    size_t size = 0;
+    if (table->cur_row < 1 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size) != 0)
+        return Failure{QStringLiteral("une ligne de la table « %1 » ne peut pas être lue").arg(out.name)};
+    start &= rowOffsetMask;
+    if (mdb_crack_row(table, start, size, fields.data()) < 0)
+        return Failure{QStringLiteral("une ligne de la table « %1 » ne peut pas être lue").arg(out.name)};
+
+    const unsigned columnCount = table->num_cols;
+    Fields row(out.columns.size());
+    for (unsigned f = 0; f < columnCount; ++f) {
+        const int i = fields[f].colnum;
+        if (i < 0 || unsigned(i) >= columnCount || bound.kept[i] < 0)
+            continue;
+        const MdbColumn *col = column(table, unsigned(i));
+        // A yes/no field keeps its value in the null flag: it always has one.
+        const bool isNull = fields[f].is_null && col->col_type != MDB_BOOL;
+        const size_t length = std::strlen(bound.buffers[i].get());
+        if (length + 1 >= mdb->bind_size)
+            return Failure{QStringLiteral("un texte de la colonne « %1 » de la table « %2 » est trop long")
+                               .arg(QString::fromUtf8(col->name), out.name)};
+        if (isNull && length > 0)
+            return Failure{QStringLiteral("la colonne « %1 » de la table « %2 » se lit mal")
+                               .arg(QString::fromUtf8(col->name), out.name)};
+        if (!isNull)
+            row[bound.kept[i]] = QString::fromUtf8(bound.buffers[i].get(), qsizetype(length));
+    }
+    return row;
+}
+
 Result<SourceTable> readTable(MdbHandle *mdb, MdbCatalogEntry *entry)
 {
     const QString name = QString::fromUtf8(entry->object_name);
@@ -99,59 +165,14 @@ Result<SourceTable> readTable(MdbHandle *mdb, MdbCatalogEntry *entry)
 
     SourceTable out;
     out.name = name;
-    const unsigned columnCount = table->num_cols;
-    // Bound buffers receive up to the handle's bind size.
-    std::vector<std::unique_ptr<char[]>> buffers(columnCount);
-    std::vector<int> lengths(columnCount, 0);
-    std::vector<int> kept; // table column -> position in out.columns, or -1
-    for (unsigned i = 0; i < columnCount; ++i) {
-        MdbColumn *col = column(table.get(), i);
-        const QString columnName = QString::fromUtf8(col->name);
-        if (!readableAsText(col)) {
-            out.skippedColumns << columnName;
-            kept.push_back(-1);
-            continue;
-        }
-        buffers[i] = std::make_unique<char[]>(mdb->bind_size);
-        buffers[i][0] = '\0';
-        mdb_bind_column(table.get(), int(i + 1), buffers[i].get(), &lengths[i]);
-        kept.push_back(int(out.columns.size()));
-        out.columns << columnName;
-    }
-
-    std::vector<MdbField> fields(std::max(columnCount, 1u));
+    const BoundColumns bound = bindColumns(mdb, table.get(), out);
+    std::vector<MdbField> fields(std::max(table->num_cols, 1u));
     mdb_rewind_table(table.get());
     while (mdb_fetch_row(table.get())) {
-        // The bound texts cannot tell a field with no value from an empty
-        // text: take the row apart again to read its null flags. The row just
-        // fetched is the one before the table's cursor, on the current page.
-        int start = 0;
-        size_t size = 0;
-        if (table->cur_row < 1 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size) != 0)
-            return Failure{QStringLiteral("une ligne de la table « %1 » ne peut pas être lue").arg(name)};
-        start &= rowOffsetMask;
-        if (mdb_crack_row(table.get(), start, size, fields.data()) < 0)
-            return Failure{QStringLiteral("une ligne de la table « %1 » ne peut pas être lue").arg(name)};
-
-        Fields row(out.columns.size());
-        for (unsigned f = 0; f < columnCount; ++f) {
-            const int i = fields[f].colnum;
-            if (i < 0 || unsigned(i) >= columnCount || kept[i] < 0)
-                continue;
-            const MdbColumn *col = column(table.get(), unsigned(i));
-            // A yes/no field keeps its value in the null flag: it always has one.
-            const bool isNull = fields[f].is_null && col->col_type != MDB_BOOL;
-            const size_t length = std::strlen(buffers[i].get());
-            if (length + 1 >= mdb->bind_size)
-                return Failure{QStringLiteral("un texte de la colonne « %1 » de la table « %2 » est trop long")
-                                   .arg(QString::fromUtf8(col->name), name)};
-            if (isNull && length > 0)
-                return Failure{QStringLiteral("la colonne « %1 » de la table « %2 » se lit mal")
-                                   .arg(QString::fromUtf8(col->name), name)};
-            if (!isNull)
-                row[kept[i]] = QString::fromUtf8(buffers[i].get(), qsizetype(length));
-        }
-        out.rows.push_back(std::move(row));
+        Result<Fields> row = readRow(mdb, table.get(), bound, fields, out);
+        if (!row)
+            return Failure{row.error()};
+        out.rows.push_back(std::move(*row));
     }
     // The table's definition keeps its row count: fewer rows found means
     // pages that could not be read, never a smaller catalogue.

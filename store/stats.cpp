@@ -41,37 +41,24 @@ void authorKeyFunction(sqlite3_context *context, int, sqlite3_value **values)
     sqlite3_result_text(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
 }
 
-Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &category)
-{
-    // One walk over the list in stored order, tallying each exact spelling
-    // from the bytes SQLite holds (no text is made per entry); the few
-    // spellings are then brought together by author.
-    struct BytesHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view bytes) const { return std::hash<std::string_view>{}(bytes); }
-    };
-    struct Tally {
-        int count = 0;
-        int first = -1; // position of the earliest entry
-        int last = -1;  // position of the latest entry
-    };
-    std::unordered_map<std::string, Tally, BytesHash, std::equal_to<>> spellings;
-    sql::Statement &query = catalogue.statement(
-        QStringLiteral("SELECT auteur FROM %1 WHERE auteur IS NOT NULL ORDER BY rowid").arg(category.table));
-    for (int position = 0; query.next(); ++position) {
-        const std::string_view bytes = query.utf8(0);
-        auto it = spellings.find(bytes);
-        if (it == spellings.end())
-            it = spellings.emplace(std::string(bytes), Tally{}).first;
-        if (it->second.count++ == 0)
-            it->second.first = position;
-        it->second.last = position;
-    }
-    if (query.failed())
-        return Failure{countFailure(catalogue, category, query.code())};
+// How often each exact spelling of an author occurs in a list, with the
+// positions of its earliest and latest entries in stored order.
+struct BytesHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view bytes) const { return std::hash<std::string_view>{}(bytes); }
+};
+struct Tally {
+    int count = 0;
+    int first = -1; // position of the earliest entry
+    int last = -1;  // position of the latest entry
+};
+using Spellings = std::unordered_map<std::string, Tally, BytesHash, std::equal_to<>>;
 
-    // Spellings of the same author are added up, the shown name taken from
-    // the latest entry; a blank author counts for nobody.
+// Spellings of the same author are added up, the shown name taken from the
+// latest entry; a blank author counts for nobody. In the order of each
+// author's first entry.
+std::vector<AuthorCount> groupByAuthor(const Spellings &spellings)
+{
     struct Group {
         int count = 0;
         int first = -1;
@@ -94,8 +81,6 @@ Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &
             group.shown = spelling;
         }
     }
-
-    // In the order of each author's first entry.
     std::vector<const Group *> ordered;
     ordered.reserve(std::size_t(groups.size()));
     for (const Group &group : std::as_const(groups))
@@ -106,6 +91,28 @@ Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &
     for (const Group *group : ordered)
         counts.push_back({group->shown, group->count});
     return counts;
+}
+
+Result<std::vector<AuthorCount>> countsOf(Catalogue &catalogue, const Category &category)
+{
+    // One walk over the list in stored order, tallying each exact spelling
+    // from the bytes SQLite holds (no text is made per entry); the few
+    // spellings are then brought together by author.
+    Spellings spellings;
+    sql::Statement &query = catalogue.statement(
+        QStringLiteral("SELECT auteur FROM %1 WHERE auteur IS NOT NULL ORDER BY rowid").arg(category.table));
+    for (int position = 0; query.next(); ++position) {
+        const std::string_view bytes = query.utf8(0);
+        auto it = spellings.find(bytes);
+        if (it == spellings.end())
+            it = spellings.emplace(std::string(bytes), Tally{}).first;
+        if (it->second.count++ == 0)
+            it->second.first = position;
+        it->second.last = position;
+    }
+    if (query.failed())
+        return Failure{countFailure(catalogue, category, query.code())};
+    return groupByAuthor(spellings);
 }
 
 } // namespace

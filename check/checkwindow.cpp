@@ -31,15 +31,15 @@ QLineEdit *box(const QString &name, QWidget *parent)
     return b;
 }
 
-void setLook(QLineEdit *box, const QString &text, const QColor &background, const QColor &foreground)
+void setLook(QLineEdit *box, const QString &text, const colours::PairLook &look)
 {
     box->setText(text);
     QFont font = box->font();
     font.setBold(true);
     box->setFont(font);
     QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, background);
-    palette.setColor(QPalette::Text, foreground);
+    palette.setColor(QPalette::Base, look.background);
+    palette.setColor(QPalette::Text, look.text);
     box->setPalette(palette);
 }
 
@@ -92,15 +92,11 @@ CheckWindow::CheckWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 
 void CheckWindow::showPair(int row, std::optional<int> found, std::optional<int> counted)
 {
-    QColor background = unknownBackground();
-    QColor foreground = unknownText();
-    if (found && counted) {
-        const bool agree = *found == *counted;
-        background = agree ? agreeingBackground() : differingBackground();
-        foreground = agree ? agreeingText() : differingText();
-    }
-    setLook(finderBox(row), shown(found), background, foreground);
-    setLook(catalogueBox(row), shown(counted), background, foreground);
+    const colours::PairLook look = !found || !counted ? colours::unknown()
+                                   : *found == *counted ? colours::agreeing()
+                                                        : colours::differing();
+    setLook(finderBox(row), shown(found), look);
+    setLook(catalogueBox(row), shown(counted), look);
     m_pairs.at(std::size_t(row - 1)) = {found, counted};
     showMissing();
 }

@@ -22,14 +22,6 @@ public:
     // Rows 1 to 4: Zarpo, Trunda, Melvi, Vasquo.
     static constexpr int rowCount = 4;
 
-    // The looks of a pair of boxes.
-    static QColor agreeingBackground() { return colours::agreeingBackground(); }
-    static QColor agreeingText() { return colours::agreeingText(); }
-    static QColor differingBackground() { return colours::differingBackground(); }
-    static QColor differingText() { return colours::differingText(); }
-    static QColor unknownBackground() { return colours::unknownBackground(); }
-    static QColor unknownText() { return colours::unknownText(); }
-
     explicit CheckWindow(QWidget *parent = nullptr);
 
     QLineEdit *finderBox(int row) const { return m_finder.at(std::size_t(row - 1)); }

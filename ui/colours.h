@@ -20,12 +20,13 @@ inline QColor searchSelection() { return QColor(128, 255, 255); }
 inline QColor statsSelection() { return QColor(0, 0, 255); }
 inline QColor statsGridLines() { return QColor(192, 255, 255); }
 
-// The check window's pairs of numbers: agreeing, differing, unknown.
-inline QColor agreeingBackground() { return QColor(255, 255, 0); }
-inline QColor agreeingText() { return QColor(0, 0, 0); }
-inline QColor differingBackground() { return QColor(255, 0, 0); }
-inline QColor differingText() { return QColor(255, 255, 0); }
-inline QColor unknownBackground() { return QColor(212, 212, 212); }
-inline QColor unknownText() { return QColor(0, 0, 0); }
+// The look of a pair of numbers in the check window.
+struct PairLook {
+    QColor background;
+    QColor text;
+};
+inline PairLook agreeing() { return {QColor(255, 255, 0), QColor(0, 0, 0)}; }
+inline PairLook differing() { return {QColor(255, 0, 0), QColor(255, 255, 0)}; }
+inline PairLook unknown() { return {QColor(212, 212, 212), QColor(0, 0, 0)}; }
 
 } // namespace tabrix::colours

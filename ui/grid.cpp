@@ -281,7 +281,7 @@ void Grid::setCurrentCell(int row, int column)
 
 void Grid::setLoadedRow(int row)
 {
-    m_model->setMarkedRow(row - 1, loadedRowColor());
+    m_model->setMarkedRow(row - 1, colours::loadedRow());
 }
 
 namespace {

@@ -95,9 +95,8 @@ public:
     int jumpRow() const { return m_model->jumpRow() + 1; }
     void setJumpRow(int row);
 
-    // The row whose entry the edit fields show, painted in loadedRowColor()
-    // (the jump's cell keeps its own colour); 0 for none.
-    static QColor loadedRowColor() { return colours::loadedRow(); }
+    // The row whose entry the edit fields show, painted in
+    // colours::loadedRow() (the jump's cell keeps its own colour); 0 for none.
     int loadedRow() const { return m_model->markedRow() + 1; }
     void setLoadedRow(int row);
 

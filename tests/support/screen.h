@@ -57,7 +57,7 @@ inline QColor paintedColour(const Grid &grid, int row, int column)
 // them (the keyboard's cell is tinted a little), else the colour's name.
 inline QString colourName(const QColor &colour)
 {
-    const std::pair<const char *, QColor> known[] = {{"w", Qt::white}, {"y", Qt::yellow}, {"b", Grid::loadedRowColor()}};
+    const std::pair<const char *, QColor> known[] = {{"w", Qt::white}, {"y", Qt::yellow}, {"b", colours::loadedRow()}};
     for (const auto &[name, c] : known)
         if (std::max({std::abs(c.red() - colour.red()), std::abs(c.green() - colour.green()),
                       std::abs(c.blue() - colour.blue())}) < 32)

@@ -5,6 +5,7 @@
 
 #include "app/startup.h"
 #include "search/searchtab.h"
+#include "store/entrynumber.h"
 #include "stats/stats.h"
 #include "stats/tabchange.h"
 #include "support/authorcountsreference.h"
@@ -178,7 +179,7 @@ std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
     // so it runs the tab-change handling too: its floor is the statistics'
     // SQL and the list in the order its grid shows.
     const int resultRow = 1 + found / 2;
-    const int number = search::leadingNumber(form.grilleSearch->text(resultRow, 0));
+    const int number = leadingNumber(form.grilleSearch->text(resultRow, 0));
     Grid &grid = *form.tab(melvi()).grid;
     const QStringList jumpQueries = statisticsQueries() << listQuery(melvi());
     Measure jump = timeBeside(
@@ -190,7 +191,7 @@ std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
          [&] { emit form.grilleSearch->cellClicked(resultRow, 0); }},
         QStringLiteral("SQL des statistiques et de la liste"), {settle, [&] { stepAll(bare, jumpQueries); }}, 2);
     if (form.onglet->currentIndex() != melvi().tabIndex ||
-        search::leadingNumber(grid.text(grid.row(), 0)) != number ||
+        leadingNumber(grid.text(grid.row(), 0)) != number ||
         grid.jumpRow() != grid.row())
         fail(QStringLiteral("le saut n'a pas mis l'entrée %1 en évidence").arg(number));
     expectNoMessage(setup, jump.name);

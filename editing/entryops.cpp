@@ -1,8 +1,8 @@
 #include "editing/entryops.h"
 
-#include "editing/numbertext.h"
 #include "store/catalogue.h"
 #include "store/category.h"
+#include "store/entrynumber.h"
 #include "ui/busycursor.h"
 #include "ui/categorytab.h"
 #include "ui/grid.h"

@@ -2,6 +2,7 @@
 
 #include "stats/tabchange.h"
 #include "store/catalogue.h"
+#include "store/entrynumber.h"
 #include "store/french.h"
 #include "ui/mainform.h"
 
@@ -25,17 +26,6 @@ QString foundCount(int count)
 }
 
 } // namespace
-
-int leadingNumber(const QString &text)
-{
-    const QString trimmed = text.trimmed();
-    qsizetype digits = 0;
-    while (digits < trimmed.size() && trimmed.at(digits) >= u'0' && trimmed.at(digits) <= u'9')
-        ++digits;
-    bool ok = false;
-    const int number = trimmed.left(digits).toInt(&ok);
-    return ok ? number : 0;
-}
 
 int rowOfNumber(const Grid &grid, int number)
 {

@@ -40,10 +40,6 @@ private:
 };
 
 
-// The numeric value of a number text, read as far as it has digits after
-// leading blanks ("007" gives 7); 0 when it starts with no digit.
-int leadingNumber(const QString &text);
-
 // The first data row of a category grid whose number column holds `number`;
 // 0 when the grid does not show it.
 int rowOfNumber(const Grid &grid, int number);

@@ -3,6 +3,7 @@
 // Entry numbers: each list numbers its entries "001" to "999", in order and
 // without gaps, the next one being the count of entries plus one.
 
+#include <QLocale>
 #include <QString>
 
 #include <optional>
@@ -27,6 +28,22 @@ std::optional<int> entryNumber(const QString &text);
 // The value of a text of ASCII digits, blanks around it set aside, at most
 // nine digits ("7", "0012"); nullopt for anything else.
 std::optional<int> digitsValue(const QString &text);
+
+// Whether the text reads as a number for the user's locale: surrounding
+// blanks, a leading sign and one decimal separator (the locale's, or ".")
+// are allowed; at least one digit is required. No exponent, no thousands
+// separator, no currency sign.
+bool isNumericText(const QString &text, const QLocale &locale = QLocale());
+
+// The number written at the start of the text: leading blanks are skipped,
+// then an optional sign, digits, "." and more digits; reading stops at the
+// first character that cannot continue the number. 0 when there is none.
+double leadingValue(const QString &text);
+
+// The whole number at the start of a text, blanks before it set aside
+// ("007", " 12 abc" give 7 and 12); 0 when it starts with no digit or is
+// too large for an int.
+int leadingNumber(const QString &text);
 
 // The numbers from 1 to the largest present that are absent, as runs of
 // consecutive numbers {first, last}, in order.

@@ -4,7 +4,7 @@
 
 #include "support/programfixture.h"
 
-#include "editing/numbertext.h"
+#include "store/entrynumber.h"
 
 #include <QLocale>
 #include <QTest>
@@ -210,12 +210,12 @@ private slots:
         QVERIFY(p.start(category.tabIndex));
         int next = 4;
         for (const QString &author : added) {
-            QCOMPARE(p.tab(category).number->placeholderText(), editing::threeDigitText(next));
-            p.type(category, {editing::threeDigitText(next++), "Nom", author, "", ""});
+            QCOMPARE(p.tab(category).number->placeholderText(), threeDigitText(next));
+            p.type(category, {threeDigitText(next++), "Nom", author, "", ""});
             p.press(category, false);
         }
         QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.lastText()));
-        QCOMPARE(p.tab(category).number->placeholderText(), editing::threeDigitText(next));
+        QCOMPARE(p.tab(category).number->placeholderText(), threeDigitText(next));
         QCOMPARE(authorNames(p), after);
         for (const CategoryTab *tab : p.form().tabs)
             for (const QString &author : added)

@@ -97,11 +97,11 @@ int makeCatalogue(const QString &programDir, int perList, int authors)
     const QString path = QDir(programDir).filePath(catalogueFileName());
     if (Status made = createSampleCatalogue(path, SampleShape{{perList, perList, perList, perList}, authors, 42}); !made)
         fail(made.error());
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+    sql::Connection db;
+    if (db.open(path, SQLITE_OPEN_READWRITE) != SQLITE_OK)
         fail(QStringLiteral("catalogue illisible"));
     {
-        sql::Statement add(db, QStringLiteral(
+        sql::Statement add(db.get(), QStringLiteral(
                                    "INSERT INTO auteurs (nom) SELECT DISTINCT auteur FROM ("
                                    "SELECT auteur FROM zarpo UNION ALL SELECT auteur FROM melvi UNION ALL "
                                    "SELECT auteur FROM trunda UNION ALL SELECT auteur FROM titres) "
@@ -112,11 +112,10 @@ int makeCatalogue(const QString &programDir, int perList, int authors)
     }
     int count = 0;
     {
-        sql::Statement all(db, QStringLiteral("SELECT count(*) FROM auteurs"));
+        sql::Statement all(db.get(), QStringLiteral("SELECT count(*) FROM auteurs"));
         if (all.next())
             count = int(all.integer(0));
     }
-    sqlite3_close_v2(db);
     return count;
 }
 

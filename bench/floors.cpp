@@ -59,21 +59,18 @@ int frenchOrderCollation(void *keys, int lengthA, const void *a, int lengthB, co
 
 BareDatabase::BareDatabase(const QString &path)
 {
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("%1 : %2").arg(path, QString::fromUtf8(sqlite3_errmsg(m_db))));
+    if (const int code = m_db.open(path, SQLITE_OPEN_READWRITE); code != SQLITE_OK)
+        fail(QStringLiteral("%1 : %2").arg(path, sql::describe(code)));
+    sqlite3 *db = m_db.get();
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    sqlite3_create_function_v2(m_db, "bench_upper", 1, flags, nullptr, upperFunction, nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(m_db, "bench_french_key", 1, flags, nullptr, frenchKeyFunction, nullptr, nullptr,
+    sqlite3_create_function_v2(db, "bench_upper", 1, flags, nullptr, upperFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "bench_french_key", 1, flags, nullptr, frenchKeyFunction, nullptr, nullptr,
                                nullptr);
-    sqlite3_create_function_v2(m_db, "bench_fold", 1, flags, nullptr, foldFunction, nullptr, nullptr, nullptr);
-    sqlite3_create_collation_v2(m_db, "bench_french", SQLITE_UTF8, &m_orderKeys, frenchOrderCollation, nullptr);
+    sqlite3_create_function_v2(db, "bench_fold", 1, flags, nullptr, foldFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_collation_v2(db, "bench_french", SQLITE_UTF8, &m_orderKeys, frenchOrderCollation, nullptr);
 }
 
-BareDatabase::~BareDatabase()
-{
-    m_statements.clear();
-    sqlite3_close_v2(m_db);
-}
+BareDatabase::~BareDatabase() = default;
 
 void BareDatabase::takeSettingsOf(sqlite3 *other)
 {
@@ -89,17 +86,17 @@ void BareDatabase::takeSettingsOf(sqlite3 *other)
                                .arg(mode)
                                .arg(synchronous.integer(0))
                                .toUtf8();
-    if (sqlite3_exec(m_db, set.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    if (sqlite3_exec(m_db.get(), set.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(QString::fromUtf8(sqlite3_errmsg(m_db.get())));
 }
 
 sql::Statement &BareDatabase::statement(const QString &query, const QStringList &values)
 {
     auto it = m_statements.find(query);
     if (it == m_statements.end()) {
-        it = m_statements.emplace(query, sql::Statement(m_db, query)).first;
+        it = m_statements.emplace(query, sql::Statement(m_db.get(), query)).first;
         if (!it->second.valid())
-            fail(QStringLiteral("%1 : %2").arg(query, QString::fromUtf8(sqlite3_errmsg(m_db))));
+            fail(QStringLiteral("%1 : %2").arg(query, QString::fromUtf8(sqlite3_errmsg(m_db.get()))));
     }
     it->second.reset();
     for (int i = 0; i < values.size(); ++i)

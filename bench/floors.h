@@ -30,7 +30,7 @@ public:
     BareDatabase(const BareDatabase &) = delete;
     BareDatabase &operator=(const BareDatabase &) = delete;
 
-    sqlite3 *handle() const { return m_db; }
+    sqlite3 *handle() const { return m_db.get(); }
 
     // The same `synchronous` and journal settings as the other connection.
     void takeSettingsOf(sqlite3 *other);
@@ -47,7 +47,7 @@ private:
     sql::Statement &statement(const QString &query, const QStringList &values);
     void stepped(const sql::Statement &statement, const QString &query);
 
-    sqlite3 *m_db = nullptr;
+    sql::Connection m_db; // outlives the statements below
     std::map<QString, sql::Statement> m_statements;
     QHash<QString, QCollatorSortKey> m_orderKeys; // for one query at a time
 };

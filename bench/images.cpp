@@ -31,18 +31,18 @@ constexpr int atOnce = 4;
 // to the Nth file of the server. Returns how many entries there are.
 int linkEveryEntry(const QString &path, const PictureServer &server)
 {
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+    sql::Connection db;
+    if (db.open(path, SQLITE_OPEN_READWRITE) != SQLITE_OK)
         fail(QStringLiteral("catalogue des images illisible"));
     int linked = 0;
     for (const Category &category : categories()) {
         std::vector<qint64> rows;
         {
-            sql::Statement read(db, QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(category.table));
+            sql::Statement read(db.get(), QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(category.table));
             while (read.next())
                 rows.push_back(read.integer(0));
         }
-        sql::Statement link(db, QStringLiteral("UPDATE %1 SET url = ?1 WHERE rowid = ?2").arg(category.table));
+        sql::Statement link(db.get(), QStringLiteral("UPDATE %1 SET url = ?1 WHERE rowid = ?2").arg(category.table));
         for (const qint64 row : rows) {
             link.reset();
             link.bind(1, server.url(linked++));
@@ -51,7 +51,6 @@ int linkEveryEntry(const QString &path, const PictureServer &server)
                 fail(QStringLiteral("lien d'image : %1").arg(sql::describe(link.code())));
         }
     }
-    sqlite3_close_v2(db);
     return linked;
 }
 

@@ -291,11 +291,10 @@ void commitAlone(BareDatabase &copy, const QString &query, const std::vector<std
 
 void attachHistory(BareDatabase &copy, const QString &copyPath)
 {
-    sqlite3 *history = nullptr;
-    sqlite3_open_v2(QFile::encodeName(historyPath(copyPath)).constData(), &history,
-                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    const Status made = createHistoryTable(history);
-    sqlite3_close_v2(history);
+    sql::Connection history;
+    history.open(historyPath(copyPath), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    const Status made = createHistoryTable(history.get());
+    history.close();
     if (!made)
         fail(made.error());
     copy.execute(QStringLiteral("ATTACH DATABASE ?1 AS historique"), {historyPath(copyPath)});

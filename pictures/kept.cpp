@@ -22,10 +22,7 @@ const QString recordName = QStringLiteral("images.db");
 
 KeptPictures::KeptPictures(const QString &cataloguePath) : m_folder(folderFor(cataloguePath)) {}
 
-KeptPictures::~KeptPictures()
-{
-    sqlite3_close_v2(m_db);
-}
+KeptPictures::~KeptPictures() = default;
 
 QString KeptPictures::folderFor(const QString &cataloguePath)
 {
@@ -45,28 +42,22 @@ Status KeptPictures::open()
 {
     // A folder removed while the program runs is made anew.
     if (m_db && !QFileInfo::exists(QDir(m_folder).filePath(recordName))) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
+        m_db.close();
     }
     if (m_db)
         return success();
     if (!QDir().mkpath(m_folder))
         return Failure{QStringLiteral("Le dossier « %1 » ne peut pas être créé.").arg(QDir::toNativeSeparators(m_folder))};
-    const QByteArray path = QFile::encodeName(QDir(m_folder).filePath(recordName));
-    sqlite3 *db = nullptr;
-    int code = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sql::Connection db;
+    int code = db.open(QDir(m_folder).filePath(recordName), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     if (code == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 5000);
-        code = sqlite3_exec(db,
-                            "CREATE TABLE IF NOT EXISTS kept (list TEXT NOT NULL, ref TEXT NOT NULL, link TEXT NOT NULL,"
-                            " fetched TEXT NOT NULL, file TEXT NOT NULL, PRIMARY KEY (list, ref))",
-                            nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(db.get(), 5000);
+        code = db.exec("CREATE TABLE IF NOT EXISTS kept (list TEXT NOT NULL, ref TEXT NOT NULL, link TEXT NOT NULL,"
+                       " fetched TEXT NOT NULL, file TEXT NOT NULL, PRIMARY KEY (list, ref))");
     }
-    if (code != SQLITE_OK) {
-        sqlite3_close_v2(db);
+    if (code != SQLITE_OK)
         return Failure{QStringLiteral("Les images gardées ne peuvent pas être notées : %1.").arg(sql::describe(code))};
-    }
-    m_db = db;
+    m_db = std::move(db);
     return success();
 }
 
@@ -74,7 +65,7 @@ std::optional<KeptPicture> KeptPictures::find(const Category &category, const QS
 {
     if (!QFileInfo::exists(QDir(m_folder).filePath(recordName)) || !open())
         return std::nullopt;
-    sql::Statement read(m_db, QStringLiteral("SELECT link, fetched, file FROM kept WHERE list = ?1 AND ref = ?2"));
+    sql::Statement read(m_db.get(), QStringLiteral("SELECT link, fetched, file FROM kept WHERE list = ?1 AND ref = ?2"));
     read.bind(1, category.table);
     read.bind(2, ref);
     if (!read.next())
@@ -100,7 +91,7 @@ Status KeptPictures::keep(const Category &category, const QString &ref, const QS
         QFile::remove(temporary);
         return Failure{QStringLiteral("L'image ne peut pas être gardée dans « %1 ».").arg(QDir::toNativeSeparators(m_folder))};
     }
-    sql::Statement write(m_db, QStringLiteral("INSERT OR REPLACE INTO kept (list, ref, link, fetched, file)"
+    sql::Statement write(m_db.get(), QStringLiteral("INSERT OR REPLACE INTO kept (list, ref, link, fetched, file)"
                                               " VALUES (?1, ?2, ?3, ?4, ?5)"));
     write.bind(1, category.table);
     write.bind(2, ref);

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "store/result.h"
+#include "store/sqlite.h"
 
 #include <QDateTime>
 #include <QString>
 
 #include <optional>
 
-struct sqlite3;
 
 namespace tabrix {
 struct Category;
@@ -51,7 +51,7 @@ private:
     Status open();
 
     QString m_folder;
-    sqlite3 *m_db = nullptr;
+    sql::Connection m_db;
 };
 
 // How the window and the tool tell when a picture was fetched.

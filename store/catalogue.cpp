@@ -19,12 +19,13 @@ QString entryColumns(const Category &category)
     return QStringLiteral("ref, %1, auteur, url, lien").arg(category.nameField);
 }
 
-Catalogue::Catalogue(sqlite3 *db, QString path) : m_db(db), m_path(std::move(path)) {}
+Catalogue::Catalogue(sql::Connection connection, QString path)
+    : m_connection(std::move(connection)), m_path(std::move(path))
+{
+}
 
 Catalogue::~Catalogue()
 {
-    m_statements.clear();
-    sqlite3_close_v2(m_db);
     if (m_inUse >= 0)
         ::close(m_inUse);
 }
@@ -39,14 +40,14 @@ Catalogue::FileIdentity Catalogue::fileIdentity(const QString &path)
 
 bool Catalogue::readOnly() const
 {
-    return sqlite3_db_readonly(m_db, "main") == 1;
+    return sqlite3_db_readonly(m_connection.get(), "main") == 1;
 }
 
 sql::Statement &Catalogue::statement(const QString &query)
 {
     auto it = m_statements.find(query);
     if (it == m_statements.end())
-        it = m_statements.emplace(query, sql::Statement(m_db, query)).first;
+        it = m_statements.emplace(query, sql::Statement(m_connection.get(), query)).first;
     it->second.reset();
     return it->second;
 }

@@ -68,7 +68,7 @@ public:
     // Whether the catalogue was opened for reading only (the file or its
     // folder cannot be written).
     bool readOnly() const;
-    sqlite3 *handle() const { return m_db; }
+    sqlite3 *handle() const { return m_connection.get(); }
 
     // Entries for the grid: by number, or sorted by name or author in
     // French order (ascending; equal texts keep number order).
@@ -117,7 +117,7 @@ private:
     };
     static FileIdentity fileIdentity(const QString &path);
 
-    Catalogue(sqlite3 *db, QString path);
+    Catalogue(sql::Connection connection, QString path);
     Status beginChange(const Category &category, int shown);
     // Attaches the history beside the catalogue; creates it first when
     // `create` (before the first change), else only when it exists.
@@ -130,7 +130,7 @@ private:
     Status execute(const QString &query);
     Status insertEntry(const Category &category, const Entry &entry);
 
-    sqlite3 *m_db = nullptr;
+    sql::Connection m_connection; // outlives the statements below
     QString m_path;
     FileIdentity m_identity;
     bool m_history = false;

@@ -232,7 +232,7 @@ Catalogue::Opened Catalogue::open(const QString &path)
     if (std::optional<OpenFailure> problem = columnsProblem(db, shown, path))
         return *problem;
 
-    std::unique_ptr<Catalogue> catalogue(new Catalogue(connection.release(), path));
+    std::unique_ptr<Catalogue> catalogue(new Catalogue(std::move(connection), path));
     catalogue->m_identity = fileIdentity(path);
     // A shared lock says that a Tabrix has the file open: a restore waits
     // for every one to close it. SQLite's own locks are of another kind.

@@ -38,13 +38,13 @@ Status Catalogue::attachHistory(bool create)
                                           "relancez Tabrix")
                                .arg(shown, created.error())};
     }
-    sql::Statement attach(m_db, QStringLiteral("ATTACH DATABASE ?1 AS historique"));
+    sql::Statement attach(m_connection.get(), QStringLiteral("ATTACH DATABASE ?1 AS historique"));
     attach.bind(1, path);
     if (const int code = attach.run(); code != SQLITE_DONE)
         return Failure{QStringLiteral("L'historique « %1 » ne peut pas être ouvert : %2. Déplacez-le, puis relancez "
                                       "Tabrix")
                            .arg(shown, sql::describe(code))};
-    sqlite3_exec(m_db, "PRAGMA historique.synchronous = EXTRA", nullptr, nullptr, nullptr);
+    m_connection.exec("PRAGMA historique.synchronous = EXTRA");
     m_history = true;
     return success();
 }

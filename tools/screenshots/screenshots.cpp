@@ -99,13 +99,11 @@ int main(int argc, char *argv[])
         return 1;
     }
     {
-        sqlite3 *db = nullptr;
-        sqlite3_open(catalogue.toUtf8().constData(), &db);
-        sql::Statement link(db, QStringLiteral("UPDATE zarpo SET url = ?1 WHERE ref = '100'"));
+        sql::Connection db;
+        db.open(catalogue, SQLITE_OPEN_READWRITE);
+        sql::Statement link(db.get(), QStringLiteral("UPDATE zarpo SET url = ?1 WHERE ref = '100'"));
         link.bind(1, QStringLiteral("http://127.0.0.1:%1/zarpo/100.jpg").arg(server.serverPort()));
         link.next();
-        link = sql::Statement();
-        sqlite3_close(db);
     }
 
     RecordingServices services;

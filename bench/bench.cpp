@@ -119,17 +119,16 @@ int makeCatalogue(const QString &programDir, int perList, int authors)
     return count;
 }
 
-} // namespace tabrix::bench
+// The measures named on the command line (none: all of them) and the JSON
+// file asked for, if any.
+struct Options {
+    QStringList asked;
+    QString json;
+    bool wanted(const char *name) const { return asked.isEmpty() || asked.contains(QLatin1String(name)); }
+};
 
-int main(int argc, char *argv[])
+Options readOptions(const QApplication &application)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    standardHandler = qInstallMessageHandler(quietRaise);
-    QApplication application(argc, argv);
-    QTextStream out(stdout);
-
-    // The measures named on the command line, else all of them.
     const QStringList known{"demarrage", "onglet", "recherche", "toutes", "tri", "ecriture", "image", "images", "echelle"};
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Banc d'essai de Tabrix : chaque opération à côté de son plancher."));
@@ -140,17 +139,16 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("mesures"), QStringLiteral("Au choix : %1 ; aucune : toutes.").arg(known.join(' ')),
                                  QStringLiteral("[mesure…]"));
     parser.process(application);
-    const QStringList asked = parser.positionalArguments();
-    auto wanted = [&](const char *name) { return asked.isEmpty() || asked.contains(QLatin1String(name)); };
-    for (const QString &name : asked)
+    const Options options{parser.positionalArguments(), parser.value(json)};
+    for (const QString &name : options.asked)
         if (!known.contains(name))
             fail(QStringLiteral("mesure inconnue « %1 » ; au choix : %2").arg(name, known.join(' ')));
+    return options;
+}
 
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        fail(QStringLiteral("dossier temporaire impossible"));
-    const int authors = makeCatalogue(dir.path(), 999, 300);
-
+// Prints what the run is made on; returns the same for the JSON file.
+QJsonObject printHeader(QTextStream &out, const QString &dir, int authors)
+{
     const QString date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     const QString machine = QStringLiteral("%1, %2 cœurs").arg(processorName()).arg(std::thread::hardware_concurrency());
     const QString load = loadAverage();
@@ -159,19 +157,26 @@ int main(int argc, char *argv[])
                .arg(machine, QString::fromLatin1(qVersion()), QString::fromLatin1(sqlite3_libversion()));
     out << QStringLiteral("Charge au départ : %1 ; vidage disque (fdatasync) : %2 ms\n")
                .arg(load)
-               .arg(flushMedianMs(dir.path()), 0, 'f', 2);
-    out << QStringLiteral("Catalogue : 4 × 999 entrées, %1 auteurs, dans %2\n").arg(authors).arg(dir.path());
+               .arg(flushMedianMs(dir), 0, 'f', 2);
+    out << QStringLiteral("Catalogue : 4 × 999 entrées, %1 auteurs, dans %2\n").arg(authors).arg(dir);
     out << QStringLiteral("Chaque opération est faite en alternance avec son plancher, chacun d'abord une fois "
                           "sans être compté ; rapport : médiane ÷ médiane du plancher.\n\n");
     out.flush();
+    return {{QStringLiteral("program"), QStringLiteral("Tabrix %1").arg(QStringLiteral(PROJECT_VERSION))},
+            {QStringLiteral("date"), date},
+            {QStringLiteral("machine"), machine},
+            {QStringLiteral("load"), load},
+            {QStringLiteral("unit"), QStringLiteral("ms")}};
+}
 
-    RecordingServices services;
-    const Setup setup{dir.path(), &services};
+// Every asked measure made in the window opened on the catalogue, after
+// the start-up's own.
+std::vector<Measure> measureAll(const Options &options, const Setup &setup, RecordingServices &services)
+{
     std::vector<Measure> measures;
-    if (wanted("demarrage"))
+    if (options.wanted("demarrage"))
         measures = measureStartUp(setup);
-
-    Result<std::unique_ptr<MainWindow>> started = startUp(dir.path(), services);
+    Result<std::unique_ptr<MainWindow>> started = startUp(setup.programDir, services);
     if (!started)
         fail(started.error());
     MainWindow &window = **started;
@@ -183,24 +188,38 @@ int main(int argc, char *argv[])
         {"tri", measureSort},         {"ecriture", measureEdits},   {"image", measurePicture},
         {"images", measureAdminImages}, {"echelle", measureScale}};
     for (const auto &[name, measure] : operations) {
-        if (!wanted(name))
+        if (!options.wanted(name))
             continue;
         std::vector<Measure> more = measure(setup, window);
         measures.insert(measures.end(), more.begin(), more.end());
     }
+    return measures;
+}
 
+} // namespace tabrix::bench
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    standardHandler = qInstallMessageHandler(quietRaise);
+    QApplication application(argc, argv);
+    QTextStream out(stdout);
+    const Options options = readOptions(application);
+
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        fail(QStringLiteral("dossier temporaire impossible"));
+    const int authors = makeCatalogue(dir.path(), 999, 300);
+    const QJsonObject about = printHeader(out, dir.path(), authors);
+
+    RecordingServices services;
+    const std::vector<Measure> measures = measureAll(options, Setup{dir.path(), &services}, services);
     printTable(out, measures);
     const QStringList unmet = unmetGoals(measures);
     out << '\n' << (unmet.isEmpty() ? QStringLiteral("Tous les objectifs sont atteints.") : unmet.join('\n')) << '\n';
-    if (parser.isSet(json)) {
-        const QJsonObject about{{QStringLiteral("program"), QStringLiteral("Tabrix %1").arg(QStringLiteral(PROJECT_VERSION))},
-                                {QStringLiteral("date"), date},
-                                {QStringLiteral("machine"), machine},
-                                {QStringLiteral("load"), load},
-                                {QStringLiteral("unit"), QStringLiteral("ms")}};
-        if (const QString error = writeJson(parser.value(json), about, measures); !error.isEmpty())
-            out << QStringLiteral("%1 n'a pas pu être écrit : %2\n").arg(parser.value(json), error);
-    }
-    started->reset();
+    if (!options.json.isEmpty())
+        if (const QString error = writeJson(options.json, about, measures); !error.isEmpty())
+            out << QStringLiteral("%1 n'a pas pu être écrit : %2\n").arg(options.json, error);
     return 0;
 }

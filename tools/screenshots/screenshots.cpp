@@ -56,30 +56,23 @@ QByteArray samplePicture()
     return bytes;
 }
 
+// Lets the window settle, then saves what the screen shows of it.
 bool grab(QWidget *window, const QString &path)
 {
-    QApplication::processEvents();
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 800)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
     const QPixmap shot = window->screen()->grabWindow(window->winId());
     return shot.save(path);
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// Answers every request on loopback with the picture, like a web image link.
+bool servePicture(QTcpServer &server, const QByteArray &picture)
 {
-    QApplication application(argc, argv);
-    QTextStream err(stderr);
-    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
-    QDir().mkpath(outDir);
-
-    // One picture, served on loopback like a web image link.
-    const QByteArray picture = samplePicture();
-    QTcpServer server;
-    if (!server.listen(QHostAddress::LocalHost)) {
-        err << "Serveur local impossible\n";
-        return 1;
-    }
-    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+    if (!server.listen(QHostAddress::LocalHost))
+        return false;
+    QObject::connect(&server, &QTcpServer::newConnection, [&server, &picture] {
         while (QTcpSocket *socket = server.nextPendingConnection()) {
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &picture] {
                 if (!socket->readAll().contains("\r\n\r\n"))
@@ -91,21 +84,43 @@ int main(int argc, char *argv[])
             QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         }
     });
+    return true;
+}
 
+// The sample catalogue, Zarpo 100 linking to the served picture.
+Status makeCatalogue(const QString &catalogue, quint16 port)
+{
+    if (Status made = createSampleCatalogue(catalogue); !made)
+        return made;
+    sql::Connection db;
+    db.open(catalogue, SQLITE_OPEN_READWRITE);
+    sql::Statement link(db.get(), QStringLiteral("UPDATE zarpo SET url = ?1 WHERE ref = '100'"));
+    link.bind(1, QStringLiteral("http://127.0.0.1:%1/zarpo/100.jpg").arg(port));
+    if (!link.next() && link.failed())
+        return Failure{sql::describe(link.code())};
+    return success();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QTextStream err(stderr);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
+    QDir().mkpath(outDir);
+
+    const QByteArray picture = samplePicture();
+    QTcpServer server;
+    if (!servePicture(server, picture)) {
+        err << "Serveur local impossible\n";
+        return 1;
+    }
     QTemporaryDir dir;
-    const QString catalogue = QDir(dir.path()).filePath(catalogueFileName());
-    if (Status made = createSampleCatalogue(catalogue); !made) {
+    if (Status made = makeCatalogue(QDir(dir.path()).filePath(catalogueFileName()), server.serverPort()); !made) {
         err << made.error() << '\n';
         return 1;
     }
-    {
-        sql::Connection db;
-        db.open(catalogue, SQLITE_OPEN_READWRITE);
-        sql::Statement link(db.get(), QStringLiteral("UPDATE zarpo SET url = ?1 WHERE ref = '100'"));
-        link.bind(1, QStringLiteral("http://127.0.0.1:%1/zarpo/100.jpg").arg(server.serverPort()));
-        link.next();
-    }
-
     RecordingServices services;
     auto started = startUp(dir.path(), services);
     if (!started) {
@@ -115,10 +130,6 @@ int main(int argc, char *argv[])
     MainWindow &window = **started;
     window.show();
     window.activateWindow();
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 800)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
     if (!grab(&window, QDir(outDir).filePath(QStringLiteral("fenetre-principale.png"))))
         return 1;
 
@@ -132,9 +143,6 @@ int main(int argc, char *argv[])
         err << "La fenêtre d'image ne s'est pas ouverte : " << services.lastText() << '\n';
         return 1;
     }
-    settle.restart();
-    while (settle.elapsed() < 800)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
     if (!grab(pictureWindow, QDir(outDir).filePath(QStringLiteral("fenetre-image.png"))))
         return 1;
     QTextStream(stdout) << "Captures écrites dans " << QDir::toNativeSeparators(outDir) << '\n';

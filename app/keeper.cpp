@@ -1,7 +1,6 @@
-#include "app/keeper.h"
-
 #include "ui/celltips.h"
 #include "ui/mainform.h"
+#include "ui/parts.h"
 #include "ui/pendingedits.h"
 
 #include <QLineEdit>

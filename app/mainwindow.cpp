@@ -1,12 +1,8 @@
 #include "app/mainwindow.h"
 
-#include "app/keeper.h"
-#include "browse/browse.h"
-#include "check/check.h"
-#include "editing/editing.h"
-#include "search/search.h"
 #include "store/authors.h"
 #include "ui/colours.h"
+#include "ui/parts.h"
 #include "ui/pendingedits.h"
 #include "ui/wheelguard.h"
 

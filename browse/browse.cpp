@@ -1,4 +1,5 @@
 #include "browse/browse.h"
+#include "ui/parts.h"
 
 #include "ui/busycursor.h"
 

@@ -13,10 +13,6 @@ struct MainForm;
 
 namespace tabrix::browse {
 
-// Connects this module's handlers to the controls of the main window: the
-// header and entry clicks of the four grids and their "<<" / ">>" buttons.
-void attach(MainForm &form, Context &context);
-
 // How an entry's picture window is opened (the real picture window unless
 // a caller supplies another).
 using PictureOpener = std::function<void(MainForm &, Context &, const Category &)>;

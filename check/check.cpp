@@ -1,10 +1,9 @@
-#include "check/check.h"
-
 #include "check/checkwindow.h"
 #include "check/resultfile.h"
 #include "store/catalogue.h"
 #include "store/filekind.h"
 #include "ui/mainform.h"
+#include "ui/parts.h"
 
 #include <QDateTime>
 #include <QCoreApplication>

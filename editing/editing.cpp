@@ -1,9 +1,8 @@
-#include "editing/editing.h"
-
 #include "editing/aftersave.h"
 #include "editing/entryops.h"
 #include "store/category.h"
 #include "ui/mainform.h"
+#include "ui/parts.h"
 
 #include <QLineEdit>
 #include <QPushButton>

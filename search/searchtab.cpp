@@ -5,6 +5,7 @@
 #include "store/entrynumber.h"
 #include "store/french.h"
 #include "ui/mainform.h"
+#include "ui/parts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -154,6 +155,13 @@ void SearchTab::jump(int resultRow)
     grid.setJumpRow(row);
 
     tab.clearFields();
+}
+
+void attach(MainForm &form, Context &context)
+{
+    QObject::connect(form.onglet, &TabControl::currentChanged, form.window,
+                     [&form, &context](int) { stats::handleTabChange(form, context); });
+    new SearchTab(form, context, form.window);
 }
 
 } // namespace tabrix::search

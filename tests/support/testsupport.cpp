@@ -1,6 +1,7 @@
 #include "support/testsupport.h"
 
 #include "app/startup.h"
+#include "store/entrynumber.h"
 #include "store/schema.h"
 #include "store/sqlite.h"
 
@@ -14,16 +15,14 @@ namespace tabrix::test {
 
 namespace {
 
-struct Connection {
-    explicit Connection(const QString &path)
-    {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-            qFatal("cannot open %s", qPrintable(path));
-        sqlite3_busy_timeout(db, 5000);
-    }
-    ~Connection() { sqlite3_close_v2(db); }
-    sqlite3 *db = nullptr;
-};
+sql::Connection connect(const QString &path)
+{
+    sql::Connection connection;
+    if (connection.open(path, SQLITE_OPEN_READWRITE) != SQLITE_OK)
+        qFatal("cannot open %s", qPrintable(path));
+    sqlite3_busy_timeout(connection.get(), 5000);
+    return connection;
+}
 
 } // namespace
 
@@ -42,7 +41,7 @@ std::vector<Entry> numberedEntries(int count, const QStringList &authors)
 {
     std::vector<Entry> entries;
     for (int i = 1; i <= count; ++i) {
-        const QString ref = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+        const QString ref = threeDigitText(i);
         entries.push_back(entry(ref, QStringLiteral("Énigme %1").arg(i), authors.at((i - 1) % authors.size()),
                                 QStringLiteral("https://images.norvane.fr/%1.jpg").arg(ref),
                                 QStringLiteral("https://www.norvane.fr/t%1").arg(ref)));
@@ -58,10 +57,10 @@ void createEmptyCatalogue(const QString &path)
 
 void insertEntries(const QString &path, const Category &category, const std::vector<Entry> &entries)
 {
-    Connection connection(path);
-    sql::Statement insert(connection.db, QStringLiteral("INSERT INTO %1 (ref, %2, auteur, url, lien) VALUES (?1, ?2, ?3, ?4, ?5)")
+    const sql::Connection connection = connect(path);
+    sql::Statement insert(connection.get(), QStringLiteral("INSERT INTO %1 (ref, %2, auteur, url, lien) VALUES (?1, ?2, ?3, ?4, ?5)")
                                              .arg(category.table, category.nameField));
-    sqlite3_exec(connection.db, "BEGIN", nullptr, nullptr, nullptr);
+    connection.exec("BEGIN");
     for (const Entry &e : entries) {
         insert.reset();
         insert.bind(1, e.ref);
@@ -73,13 +72,13 @@ void insertEntries(const QString &path, const Category &category, const std::vec
         if (insert.code() != SQLITE_DONE)
             qFatal("insert failed: %d", insert.code());
     }
-    sqlite3_exec(connection.db, "COMMIT", nullptr, nullptr, nullptr);
+    connection.exec("COMMIT");
 }
 
 void insertAuthors(const QString &path, const QStringList &names)
 {
-    Connection connection(path);
-    sql::Statement insert(connection.db, QStringLiteral("INSERT INTO auteurs (nom) VALUES (?1)"));
+    const sql::Connection connection = connect(path);
+    sql::Statement insert(connection.get(), QStringLiteral("INSERT INTO auteurs (nom) VALUES (?1)"));
     for (const QString &name : names) {
         insert.reset();
         insert.bind(1, name);
@@ -89,9 +88,9 @@ void insertAuthors(const QString &path, const QStringList &names)
 
 void execute(const QString &path, const QString &sql)
 {
-    Connection connection(path);
+    const sql::Connection connection = connect(path);
     char *error = nullptr;
-    if (sqlite3_exec(connection.db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+    if (sqlite3_exec(connection.get(), sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString message = QString::fromUtf8(error);
         sqlite3_free(error);
         qFatal("%s: %s", qPrintable(sql), qPrintable(message));
@@ -100,8 +99,8 @@ void execute(const QString &path, const QString &sql)
 
 std::vector<QStringList> tableRows(const QString &path, const QString &table)
 {
-    Connection connection(path);
-    sql::Statement select(connection.db, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
+    const sql::Connection connection = connect(path);
+    sql::Statement select(connection.get(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
     std::vector<QStringList> rows;
     while (select.next()) {
         QStringList row;

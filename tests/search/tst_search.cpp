@@ -66,16 +66,193 @@ Q_DECLARE_METATYPE(IdleClick)
 class TestSearch : public QObject {
     Q_OBJECT
 private slots:
-    void init();
+    void init()
+    {
+        p = std::make_unique<ProgramFixture>(writeCatalogue);
+        QVERIFY(p->start(3));
+        QVERIFY(p->activate());
+    }
+
     void cleanup() { p.reset(); }
-    void search_data();
-    void search();
-    void enterRunsTheSearchOrJumps();
-    void jumpsToTheEntry_data();
-    void jumpsToTheEntry();
-    void resultsKeepTheirList();
-    void clicksThatDoNothing_data();
-    void clicksThatDoNothing();
+
+    void search_data()
+    {
+        QTest::addColumn<SearchCase>("c");
+
+        const QString noOption = QStringLiteral("Merci de spécifier où chercher.");
+        const Rows notFound = {{"", "Non trouvé", ""}};
+        const QStringList end = {"", "", ""};
+        const Rows etang = {{"008", "L'Étang bleu", "Zoé"}, end};
+
+        row("no option", -1, " port ", {}, noOption);
+        row("blanks only", 1, "   ", {}, QStringLiteral("Pas de critère de recherche."));
+        row("lower case, blanks around", 1, "  port  ", {{"001", "Port de Marseille", "Port"}, {"004", "Vieux-Port", "Zoé"}, end});
+        row("one match", 1, "VERDON", {{"002", "Gorges du Verdon", "Zoé"}, end});
+        row("none", 1, "Lyon", notFound);
+        row("accents ignored: etang", 1, "etang", etang);
+        row("accents ignored: Étang", 1, "Étang", etang);
+        row("oe finds œ", 1, "soeur", {{"009", "Sœur Anne", "Port"}, end});
+        row("æ finds ae", 1, "læ", {{"010", "Laetitia", "Zoé"}, end});
+        row("accents heeded: etang", 1, "etang", notFound, {}, true);
+        row("accents heeded: é finds É and é", 1, "é",
+            {{"003", "Île de Ré", "Zoé"}, {"006", "Côte d'Émeraude", "Zoé"}, {"008", "L'Étang bleu", "Zoé"}, end}, {}, true);
+        row("numbers are not searched", 1, "001", notFound);
+        row("authors are not searched", 1, "zoé", notFound);
+        row("another list", 0, "ÉNIGME 199", {{"199", "Énigme 199", "Zoé"}, end});
+        row("empty list", 3, "a", notFound);
+        // Every list, in tab order, each in table order, with its caption.
+        row("every list", 4, "énigme 120",
+            {{"120", "Énigme 120", "Hélène", "Zarpo"}, {"120", "Énigme 120", "Hélène", "Trunda"}, {"", "", "", ""}});
+    }
+
+    void search()
+    {
+        QFETCH(SearchCase, c);
+        if (c.option >= 0)
+            click(option(c.option));
+        if (c.heedAccents)
+            QTest::mouseClick(form().ignoreAccents, Qt::LeftButton, {}, QPoint(6, form().ignoreAccents->height() / 2));
+        // An earlier result the failed checks must leave in place.
+        form().grilleSearch->setRowTexts({{"999", "Résultat précédent"}, {"", ""}});
+        const Rows before = dataRows(*form().grilleSearch);
+        typeText(form().cherche, c.typed);
+
+        click(form().btSearch);
+
+        QCOMPARE(p->services.messages.size(), c.message.isEmpty() ? 0 : 1);
+        if (!c.message.isEmpty())
+            QVERIFY(p->services.lastText() == c.message && p->services.messages.first().icon == MessageIcon::Exclamation);
+        // The criterion is trimmed once a list is chosen.
+        QCOMPARE(form().cherche->text(), c.option < 0 ? c.typed : c.typed.trimmed());
+        QCOMPARE(dataRows(*form().grilleSearch), c.results.isEmpty() ? before : c.results);
+        QCOMPARE(form().nbTrouve->text(), c.count);
+
+        // Another option, each one in some row, empties the criterion and the results.
+        const int other = (c.option + 3) % 5;
+        click(option(other));
+        QCOMPARE(form().cherche->text(), QString());
+        QCOMPARE(dataRows(*form().grilleSearch), (Rows{QStringList(other == 4 ? 4 : 3)}));
+        QCOMPARE(form().nbTrouve->text(), QStringLiteral("0 élément trouvé."));
+    }
+
+    void enterRunsTheSearchOrJumps()
+    {
+        click(option(melvi().id));
+        QTest::mouseClick(form().cherche, Qt::LeftButton);
+        typeText(form().cherche, QStringLiteral("port"));
+        QTest::keyClick(form().cherche, Qt::Key_Return);
+        QCOMPARE(form().nbTrouve->text(), QStringLiteral("2 élément(s) trouvé(s)."));
+
+        // Enter on another button presses that button, not "GO !".
+        QSignalSpy pressed(form().btLast, &QPushButton::clicked);
+        typeText(form().cherche, QStringLiteral(" Lyon"));
+        for (int i = 0; i < 4; ++i) // "GO !", "Ignorer les accents", the results, "Vérifier les MAJ"
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form().btLast);
+        QTest::keyClick(form().btLast, Qt::Key_Return);
+        QCOMPARE(pressed.size(), 1);
+        QCOMPARE(form().nbTrouve->text(), QStringLiteral("2 élément(s) trouvé(s)."));
+
+        // On the results, Enter jumps to the current one.
+        QTest::keyClick(form().btLast, Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), form().grilleSearch);
+        QTest::keyClick(form().grilleSearch, Qt::Key_Down);
+        QTest::keyClick(form().grilleSearch, Qt::Key_Return);
+        QCOMPARE(form().onglet->currentIndex(), melvi().tabIndex);
+        QCOMPARE(form().tab(melvi()).grid->jumpRow(), form().tab(melvi()).grid->rowShowing(0, "004"));
+    }
+
+    void jumpsToTheEntry_data()
+    {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<int>("shown"); // the grid's order: 0 number, 2 author
+        QTest::addColumn<int>("entry");
+
+        QTest::newRow("zarpo") << 0 << 0 << 150;
+        QTest::newRow("trunda, a tab not shown yet") << 2 << 0 << 77;
+        // The row is found by its number, not taken as the row's index.
+        QTest::newRow("zarpo sorted by author") << 0 << 2 << 12;
+    }
+
+    void jumpsToTheEntry()
+    {
+        QFETCH(int, list);
+        QFETCH(int, shown);
+        QFETCH(int, entry);
+        const Category &category = categories()[std::size_t(list)];
+        Grid &grid = *form().tab(category).grid;
+        if (shown != 0) {
+            click(form().onglet->tabButton(category.tabIndex));
+            clickCell(grid, 0, shown);
+        }
+        const int row = grid.rowShowing(0, QStringLiteral("%1").arg(entry, 3, 10, QLatin1Char('0')));
+        const int row2 = grid.rowShowing(0, QStringLiteral("002"));
+        QVERIFY(shown == 0 ? row == entry : row > 0 && row != entry);
+        p->fillAllFields();
+
+        search(option(category.id), QStringLiteral("énigme %1").arg(entry));
+        QCOMPARE(form().grilleSearch->text(1, 1), QStringLiteral("Énigme %1").arg(entry));
+        clickResult(1, 1);
+        QCOMPARE(form().onglet->currentIndex(), category.tabIndex);
+        QCOMPARE(paintedCells(grid), QStringList{QStringLiteral("%1:1y").arg(row)});
+        QCOMPARE(grid.topRow(), row);
+        QCOMPARE(grid.row(), row);
+        QCOMPARE(p->firstFilledField(), QString());
+        QCOMPARE(form().statsGrids[0]->text(1, 1), QStringLiteral("100")); // the tab change ran first
+        // A click on the entry loads it; its row shows that, the yellow stays.
+        clickCell(grid, row, 1);
+        QCOMPARE(paintedCells(grid), (QStringList{QStringLiteral("%1:0b").arg(row), QStringLiteral("%1:1y").arg(row),
+                                                  QStringLiteral("%1:2b").arg(row)}));
+
+        // The next jump moves the highlight. "Énigme 2", "Énigme 20" … in table
+        // order: the first result is entry 2, clicked on its number.
+        search(option(category.id), QStringLiteral("Énigme 2"));
+        QCOMPARE(grid.jumpRow(), 0);
+        clickResult(1, 0);
+        QCOMPARE(paintedCells(grid), QStringList{QStringLiteral("%1:1y").arg(row2)});
+        QVERIFY(p->services.messages.isEmpty());
+    }
+
+    void resultsKeepTheirList()
+    {
+        // Zarpo 012 and 120 … 129, then Trunda 012 and 120: the jump goes to
+        // the result's own list.
+        search(form().allOption, QStringLiteral("Énigme 12"));
+        QCOMPARE(dataRows(*form().grilleSearch).at(11), (QStringList{"012", "Énigme 12", "Hélène", "Trunda"}));
+        clickResult(12, 1);
+        QCOMPARE(form().onglet->currentIndex(), trunda().tabIndex);
+        QCOMPARE(paintedCells(*form().tab(trunda()).grid), QStringList{"12:1y"});
+    }
+
+    void clicksThatDoNothing_data()
+    {
+        QTest::addColumn<IdleClick>("c");
+        QTest::newRow("Non trouvé, its number cell") << IdleClick{"Lyon", 1, 0, false, false};
+        QTest::newRow("empty last row") << IdleClick{"Énigme 150", 2, 1, false, false};
+        QTest::newRow("number the grid does not show") << IdleClick{"Énigme 201", 1, 1, true, false};
+        QTest::newRow("cleared results") << IdleClick{"Énigme 150", 1, 1, false, true};
+    }
+
+    void clicksThatDoNothing()
+    {
+        QFETCH(IdleClick, c);
+        CategoryTab &tab = form().tab(zarpo());
+        if (c.late)
+            insertEntries(p->dir.catalogue(), zarpo(), {entry("201", "Énigme 201", "Zoé")});
+        search(option(0), c.criterion);
+        if (c.cleared)
+            click(form().searchOptions[0]);
+        typeText(form().cherche, QStringLiteral(" gardé"));
+        const Rows results = dataRows(*form().grilleSearch);
+        QVERIFY(!c.late || results[0][0] == "201");
+
+        clickResult(c.row, c.column);
+        QCOMPARE(form().onglet->currentIndex(), 3);
+        QCOMPARE(paintedCells(*tab.grid), QStringList());
+        QCOMPARE(form().cherche->text(), (c.cleared ? "" : c.criterion) + QStringLiteral(" gardé"));
+        QCOMPARE(dataRows(*form().grilleSearch), results);
+        QVERIFY(p->services.messages.isEmpty());
+    }
 
 private:
     MainForm &form() { return p->form(); }
@@ -90,198 +267,8 @@ private:
         typeText(form().cherche, criterion);
         click(form().btSearch);
     }
-    void search(const Category &category, const QString &criterion)
-    {
-        search(option(category.id), criterion);
-    }
     std::unique_ptr<ProgramFixture> p;
 };
-
-void TestSearch::init()
-{
-    p = std::make_unique<ProgramFixture>(writeCatalogue);
-    QVERIFY(p->start(3));
-    QVERIFY(p->activate());
-}
-
-void TestSearch::search_data()
-{
-    QTest::addColumn<SearchCase>("c");
-
-    const QString noOption = QStringLiteral("Merci de spécifier où chercher.");
-    const Rows notFound = {{"", "Non trouvé", ""}};
-    const QStringList end = {"", "", ""};
-    const Rows etang = {{"008", "L'Étang bleu", "Zoé"}, end};
-
-    row("no option", -1, " port ", {}, noOption);
-    row("blanks only", 1, "   ", {}, QStringLiteral("Pas de critère de recherche."));
-    row("lower case, blanks around", 1, "  port  ", {{"001", "Port de Marseille", "Port"}, {"004", "Vieux-Port", "Zoé"}, end});
-    row("one match", 1, "VERDON", {{"002", "Gorges du Verdon", "Zoé"}, end});
-    row("none", 1, "Lyon", notFound);
-    row("accents ignored: etang", 1, "etang", etang);
-    row("accents ignored: Étang", 1, "Étang", etang);
-    row("oe finds œ", 1, "soeur", {{"009", "Sœur Anne", "Port"}, end});
-    row("æ finds ae", 1, "læ", {{"010", "Laetitia", "Zoé"}, end});
-    row("accents heeded: etang", 1, "etang", notFound, {}, true);
-    row("accents heeded: é finds É and é", 1, "é",
-        {{"003", "Île de Ré", "Zoé"}, {"006", "Côte d'Émeraude", "Zoé"}, {"008", "L'Étang bleu", "Zoé"}, end}, {}, true);
-    row("numbers are not searched", 1, "001", notFound);
-    row("authors are not searched", 1, "zoé", notFound);
-    row("another list", 0, "ÉNIGME 199", {{"199", "Énigme 199", "Zoé"}, end});
-    row("empty list", 3, "a", notFound);
-    // Every list, in tab order, each in table order, with its caption.
-    row("every list", 4, "énigme 120",
-        {{"120", "Énigme 120", "Hélène", "Zarpo"}, {"120", "Énigme 120", "Hélène", "Trunda"}, {"", "", "", ""}});
-}
-
-void TestSearch::search()
-{
-    QFETCH(SearchCase, c);
-    if (c.option >= 0)
-        click(option(c.option));
-    if (c.heedAccents)
-        QTest::mouseClick(form().ignoreAccents, Qt::LeftButton, {}, QPoint(6, form().ignoreAccents->height() / 2));
-    // An earlier result the failed checks must leave in place.
-    form().grilleSearch->setRowTexts({{"999", "Résultat précédent"}, {"", ""}});
-    const Rows before = dataRows(*form().grilleSearch);
-    typeText(form().cherche, c.typed);
-
-    click(form().btSearch);
-
-    QCOMPARE(p->services.messages.size(), c.message.isEmpty() ? 0 : 1);
-    if (!c.message.isEmpty())
-        QVERIFY(p->services.lastText() == c.message && p->services.messages.first().icon == MessageIcon::Exclamation);
-    // The criterion is trimmed once a list is chosen.
-    QCOMPARE(form().cherche->text(), c.option < 0 ? c.typed : c.typed.trimmed());
-    QCOMPARE(dataRows(*form().grilleSearch), c.results.isEmpty() ? before : c.results);
-    QCOMPARE(form().nbTrouve->text(), c.count);
-
-    // Another option, each one in some row, empties the criterion and the results.
-    const int other = (c.option + 3) % 5;
-    click(option(other));
-    QCOMPARE(form().cherche->text(), QString());
-    QCOMPARE(dataRows(*form().grilleSearch), (Rows{QStringList(other == 4 ? 4 : 3)}));
-    QCOMPARE(form().nbTrouve->text(), QStringLiteral("0 élément trouvé."));
-}
-
-void TestSearch::enterRunsTheSearchOrJumps()
-{
-    click(option(melvi().id));
-    QTest::mouseClick(form().cherche, Qt::LeftButton);
-    typeText(form().cherche, QStringLiteral("port"));
-    QTest::keyClick(form().cherche, Qt::Key_Return);
-    QCOMPARE(form().nbTrouve->text(), QStringLiteral("2 élément(s) trouvé(s)."));
-
-    // Enter on another button presses that button, not "GO !".
-    QSignalSpy pressed(form().btLast, &QPushButton::clicked);
-    typeText(form().cherche, QStringLiteral(" Lyon"));
-    for (int i = 0; i < 4; ++i) // "GO !", "Ignorer les accents", the results, "Vérifier les MAJ"
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form().btLast);
-    QTest::keyClick(form().btLast, Qt::Key_Return);
-    QCOMPARE(pressed.size(), 1);
-    QCOMPARE(form().nbTrouve->text(), QStringLiteral("2 élément(s) trouvé(s)."));
-
-    // On the results, Enter jumps to the current one.
-    QTest::keyClick(form().btLast, Qt::Key_Tab, Qt::ShiftModifier);
-    QCOMPARE(QApplication::focusWidget(), form().grilleSearch);
-    QTest::keyClick(form().grilleSearch, Qt::Key_Down);
-    QTest::keyClick(form().grilleSearch, Qt::Key_Return);
-    QCOMPARE(form().onglet->currentIndex(), melvi().tabIndex);
-    QCOMPARE(form().tab(melvi()).grid->jumpRow(), form().tab(melvi()).grid->rowShowing(0, "004"));
-}
-
-void TestSearch::jumpsToTheEntry_data()
-{
-    QTest::addColumn<int>("list");
-    QTest::addColumn<int>("shown"); // the grid's order: 0 number, 2 author
-    QTest::addColumn<int>("entry");
-
-    QTest::newRow("zarpo") << 0 << 0 << 150;
-    QTest::newRow("trunda, a tab not shown yet") << 2 << 0 << 77;
-    // The row is found by its number, not taken as the row's index.
-    QTest::newRow("zarpo sorted by author") << 0 << 2 << 12;
-}
-
-void TestSearch::jumpsToTheEntry()
-{
-    QFETCH(int, list);
-    QFETCH(int, shown);
-    QFETCH(int, entry);
-    const Category &category = categories()[std::size_t(list)];
-    Grid &grid = *form().tab(category).grid;
-    if (shown != 0) {
-        click(form().onglet->tabButton(category.tabIndex));
-        clickCell(grid, 0, shown);
-    }
-    const int row = grid.rowShowing(0, QStringLiteral("%1").arg(entry, 3, 10, QLatin1Char('0')));
-    const int row2 = grid.rowShowing(0, QStringLiteral("002"));
-    QVERIFY(shown == 0 ? row == entry : row > 0 && row != entry);
-    p->fillAllFields();
-
-    search(category, QStringLiteral("énigme %1").arg(entry));
-    QCOMPARE(form().grilleSearch->text(1, 1), QStringLiteral("Énigme %1").arg(entry));
-    clickResult(1, 1);
-    QCOMPARE(form().onglet->currentIndex(), category.tabIndex);
-    QCOMPARE(paintedCells(grid), QStringList{QStringLiteral("%1:1y").arg(row)});
-    QCOMPARE(grid.topRow(), row);
-    QCOMPARE(grid.row(), row);
-    QCOMPARE(p->firstFilledField(), QString());
-    QCOMPARE(form().statsGrids[0]->text(1, 1), QStringLiteral("100")); // the tab change ran first
-    // A click on the entry loads it; its row shows that, the yellow stays.
-    clickCell(grid, row, 1);
-    QCOMPARE(paintedCells(grid), (QStringList{QStringLiteral("%1:0b").arg(row), QStringLiteral("%1:1y").arg(row),
-                                              QStringLiteral("%1:2b").arg(row)}));
-
-    // The next jump moves the highlight. "Énigme 2", "Énigme 20" … in table
-    // order: the first result is entry 2, clicked on its number.
-    search(category, QStringLiteral("Énigme 2"));
-    QCOMPARE(grid.jumpRow(), 0);
-    clickResult(1, 0);
-    QCOMPARE(paintedCells(grid), QStringList{QStringLiteral("%1:1y").arg(row2)});
-    QVERIFY(p->services.messages.isEmpty());
-}
-
-void TestSearch::resultsKeepTheirList()
-{
-    // Zarpo 012 and 120 … 129, then Trunda 012 and 120: the jump goes to
-    // the result's own list.
-    search(form().allOption, QStringLiteral("Énigme 12"));
-    QCOMPARE(dataRows(*form().grilleSearch).at(11), (QStringList{"012", "Énigme 12", "Hélène", "Trunda"}));
-    clickResult(12, 1);
-    QCOMPARE(form().onglet->currentIndex(), trunda().tabIndex);
-    QCOMPARE(paintedCells(*form().tab(trunda()).grid), QStringList{"12:1y"});
-}
-
-void TestSearch::clicksThatDoNothing_data()
-{
-    QTest::addColumn<IdleClick>("c");
-    QTest::newRow("Non trouvé, its number cell") << IdleClick{"Lyon", 1, 0, false, false};
-    QTest::newRow("empty last row") << IdleClick{"Énigme 150", 2, 1, false, false};
-    QTest::newRow("number the grid does not show") << IdleClick{"Énigme 201", 1, 1, true, false};
-    QTest::newRow("cleared results") << IdleClick{"Énigme 150", 1, 1, false, true};
-}
-
-void TestSearch::clicksThatDoNothing()
-{
-    QFETCH(IdleClick, c);
-    CategoryTab &tab = form().tab(zarpo());
-    if (c.late)
-        insertEntries(p->dir.catalogue(), zarpo(), {entry("201", "Énigme 201", "Zoé")});
-    search(zarpo(), c.criterion);
-    if (c.cleared)
-        click(form().searchOptions[0]);
-    typeText(form().cherche, QStringLiteral(" gardé"));
-    const Rows results = dataRows(*form().grilleSearch);
-    QVERIFY(!c.late || results[0][0] == "201");
-
-    clickResult(c.row, c.column);
-    QCOMPARE(form().onglet->currentIndex(), 3);
-    QCOMPARE(paintedCells(*tab.grid), QStringList());
-    QCOMPARE(form().cherche->text(), (c.cleared ? "" : c.criterion) + QStringLiteral(" gardé"));
-    QCOMPARE(dataRows(*form().grilleSearch), results);
-    QVERIFY(p->services.messages.isEmpty());
-}
 
 QTEST_MAIN(TestSearch)
 #include "tst_search.moc"

@@ -9,7 +9,6 @@
 #include "store/stats.h"
 #include "support/authorcountsreference.h"
 
-
 using namespace tabrix;
 using namespace tabrix::test;
 
@@ -78,97 +77,91 @@ Q_DECLARE_METATYPE(TabChange)
 class TestStats : public QObject {
     Q_OBJECT
 private slots:
-    void tabChange_data();
-    void tabChange();
-    void groupedCountEqualsOneByOne_data();
-    void groupedCountEqualsOneByOne();
+    void tabChange_data()
+    {
+        QTest::addColumn<TabChange>("c");
+
+        QTest::newRow("Zarpo to Melvi, by the program") << TabChange{0, 1, false, 0, false};
+        QTest::newRow("Zarpo to Melvi, by a click") << TabChange{0, 1, true, 1, false};
+        QTest::newRow("Vasquo to Recherche, by a click") << TabChange{5, 3, true, 3, false};
+        QTest::newRow("Trunda to Stats, empty auteurs") << TabChange{2, 4, false, -1, true};
+    }
+
+    void tabChange()
+    {
+        QFETCH(TabChange, c);
+        ProgramFixture p([&c](const QString &path) {
+            writeHandCatalogue(path);
+            if (c.noAuthors)
+                execute(path, QStringLiteral("DELETE FROM auteurs"));
+        });
+        QVERIFY(p.start());
+        MainForm &form = p.form();
+        for (const int tab : {0, 1, 2, 5, c.from}) // every grid laid out once
+            form.onglet->setCurrentIndex(tab);
+        p.fillAllFields();
+        if (c.jumped >= 0) // as a jump would have left it
+            form.tabs[std::size_t(c.jumped)]->grid->setJumpRow(2);
+        std::array<int, 4> currentRows;
+        for (std::size_t i = 0; i < 4; ++i)
+            currentRows[i] = form.tabs[i]->grid->row();
+        if (c.noAuthors)
+            insertEntries(p.dir.catalogue(), zarpo(), {entry("012", "l", "EMMA"), entry("013", "m", "Emma"), entry("014", "n", "Noël")});
+
+        if (c.byClick)
+            QTest::mouseClick(form.onglet->tabButton(c.to), Qt::LeftButton);
+        else
+            form.onglet->setCurrentIndex(c.to);
+
+        QCOMPARE(form.onglet->currentIndex(), c.to);
+        QCOMPARE(p.firstFilledField(), QString());
+        for (std::size_t i = 0; i < 4; ++i) {
+            QCOMPARE(paintedCells(*form.tabs[i]->grid), QStringList());
+            QCOMPARE(form.tabs[i]->grid->row(), currentRows[i]);
+        }
+        for (const Category &category : categories())
+            QCOMPARE(dataRows(*form.statsGrids[std::size_t(category.id)]), expectedRows(category, c.noAuthors));
+        QVERIFY(p.services.messages.isEmpty());
+    }
+
+    void groupedCountEqualsOneByOne_data()
+    {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<int>("authors");
+        QTest::addColumn<unsigned>("seed");
+        QTest::newRow("full lists, 300 authors") << 999 << 300 << 7u;
+        QTest::newRow("small lists, many authors") << 40 << 120 << 11u;
+    }
+
+    void groupedCountEqualsOneByOne()
+    {
+        QFETCH(int, entries);
+        QFETCH(int, authors);
+        QFETCH(unsigned, seed);
+        ProgramDir dir;
+        SampleShape shape;
+        shape.entries = {entries, entries, entries / 2, entries};
+        shape.authors = authors;
+        shape.seed = seed;
+        QVERIFY(createSampleCatalogue(dir.catalogue(), shape).ok());
+        // Letter cases the sample does not write, authors auteurs does not know,
+        // trailing blanks.
+        for (const Category &c : categories())
+            execute(dir.catalogue(), QStringLiteral("UPDATE %1 SET auteur = CASE WHEN rowid % 7 = 0 THEN upper(auteur) "
+                                                    "WHEN rowid % 11 = 0 THEN lower(auteur) WHEN rowid % 13 = 0 "
+                                                    "THEN 'Inconnu' WHEN rowid % 17 = 0 THEN auteur || ' ' "
+                                                    "ELSE auteur END").arg(c.table));
+        auto catalogue = openCatalogue(dir.catalogue());
+        // The counts of every list at once, as a change of tab takes them.
+        const std::vector<Result<std::vector<AuthorCount>>> everyList = authorCountsOfEveryList(*catalogue);
+        QCOMPARE(everyList.size(), categories().size());
+        for (const Category &category : categories()) {
+            const Result<std::vector<AuthorCount>> reference = authorCountsOneByOne(*catalogue, category);
+            QVERIFY(everyList[std::size_t(category.id)].ok() && reference.ok() && !reference->empty());
+            QCOMPARE(asRows(*everyList[std::size_t(category.id)]), asRows(*reference));
+        }
+    }
 };
-
-void TestStats::tabChange_data()
-{
-    QTest::addColumn<TabChange>("c");
-
-    QTest::newRow("Zarpo to Melvi, by the program") << TabChange{0, 1, false, 0, false};
-    QTest::newRow("Zarpo to Melvi, by a click") << TabChange{0, 1, true, 1, false};
-    QTest::newRow("Vasquo to Recherche, by a click") << TabChange{5, 3, true, 3, false};
-    QTest::newRow("Trunda to Stats, empty auteurs") << TabChange{2, 4, false, -1, true};
-}
-
-void TestStats::tabChange()
-{
-    QFETCH(TabChange, c);
-    ProgramFixture p([&c](const QString &path) {
-        writeHandCatalogue(path);
-        if (c.noAuthors)
-            execute(path, QStringLiteral("DELETE FROM auteurs"));
-    });
-    QVERIFY(p.start());
-    MainForm &form = p.form();
-    for (const int tab : {0, 1, 2, 5, c.from}) // every grid laid out once
-        form.onglet->setCurrentIndex(tab);
-    p.fillAllFields();
-    if (c.jumped >= 0) // as a jump would have left it
-        form.tabs[std::size_t(c.jumped)]->grid->setJumpRow(2);
-    std::array<int, 4> currentRows;
-    for (std::size_t i = 0; i < 4; ++i)
-        currentRows[i] = form.tabs[i]->grid->row();
-    for (const Entry &e : {entry("012", "l", "EMMA"), entry("013", "m", "Emma"), entry("014", "n", "Noël")})
-        if (c.noAuthors)
-            insertEntries(p.dir.catalogue(), zarpo(), {e});
-
-    if (c.byClick)
-        QTest::mouseClick(form.onglet->tabButton(c.to), Qt::LeftButton);
-    else
-        form.onglet->setCurrentIndex(c.to);
-
-    QCOMPARE(form.onglet->currentIndex(), c.to);
-    QCOMPARE(p.firstFilledField(), QString());
-    for (std::size_t i = 0; i < 4; ++i) {
-        QCOMPARE(paintedCells(*form.tabs[i]->grid), QStringList());
-        QCOMPARE(form.tabs[i]->grid->row(), currentRows[i]);
-    }
-    for (const Category &category : categories())
-        QCOMPARE(dataRows(*form.statsGrids[std::size_t(category.id)]), expectedRows(category, c.noAuthors));
-    QVERIFY(p.services.messages.isEmpty());
-}
-
-void TestStats::groupedCountEqualsOneByOne_data()
-{
-    QTest::addColumn<int>("entries");
-    QTest::addColumn<int>("authors");
-    QTest::addColumn<unsigned>("seed");
-    QTest::newRow("full lists, 300 authors") << 999 << 300 << 7u;
-    QTest::newRow("small lists, many authors") << 40 << 120 << 11u;
-}
-
-void TestStats::groupedCountEqualsOneByOne()
-{
-    QFETCH(int, entries);
-    QFETCH(int, authors);
-    QFETCH(unsigned, seed);
-    ProgramDir dir;
-    SampleShape shape;
-    shape.entries = {entries, entries, entries / 2, entries};
-    shape.authors = authors;
-    shape.seed = seed;
-    QVERIFY(createSampleCatalogue(dir.catalogue(), shape).ok());
-    // Letter cases the sample does not write, authors auteurs does not know,
-    // trailing blanks.
-    for (const Category &c : categories())
-        execute(dir.catalogue(), QStringLiteral("UPDATE %1 SET auteur = CASE WHEN rowid % 7 = 0 THEN upper(auteur) "
-                                                "WHEN rowid % 11 = 0 THEN lower(auteur) WHEN rowid % 13 = 0 "
-                                                "THEN 'Inconnu' WHEN rowid % 17 = 0 THEN auteur || ' ' "
-                                                "ELSE auteur END").arg(c.table));
-    auto catalogue = openCatalogue(dir.catalogue());
-    // The counts of every list at once, as a change of tab takes them.
-    const std::vector<Result<std::vector<AuthorCount>>> everyList = authorCountsOfEveryList(*catalogue);
-    QCOMPARE(everyList.size(), categories().size());
-    for (const Category &category : categories()) {
-        const Result<std::vector<AuthorCount>> reference = authorCountsOneByOne(*catalogue, category);
-        QVERIFY(everyList[std::size_t(category.id)].ok() && reference.ok() && !reference->empty());
-        QCOMPARE(asRows(*everyList[std::size_t(category.id)]), asRows(*reference));
-    }
-}
 
 QTEST_MAIN(TestStats)
 #include "tst_stats.moc"

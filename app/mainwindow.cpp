@@ -155,13 +155,13 @@ Status MainWindow::load()
     for (CategoryTab *tab : m_form.tabs)
         tab->writeHeader();
     m_form.grilleSearch->setText(0, 0, QStringLiteral(" N°"));
-    m_form.grilleSearch->setColumnWidthTwips(0, 500);
+    m_form.grilleSearch->setColumnWidth(0, pixels(500));
     m_form.grilleSearch->setText(0, 1, QStringLiteral(" Nom"));
-    m_form.grilleSearch->setColumnWidthTwips(1, 3000);
+    m_form.grilleSearch->setColumnWidth(1, pixels(3000));
     m_form.grilleSearch->setText(0, 2, QStringLiteral(" Auteur"));
-    m_form.grilleSearch->setColumnWidthTwips(2, 1500);
+    m_form.grilleSearch->setColumnWidth(2, pixels(1500));
     m_form.grilleSearch->setText(0, 3, QStringLiteral(" Liste"));
-    m_form.grilleSearch->setColumnWidthTwips(3, 1000);
+    m_form.grilleSearch->setColumnWidth(3, pixels(1000));
     m_form.grilleSearch->setColumnHidden(3, true); // shown for a search of every list
 
     for (const Category &category : categories()) {

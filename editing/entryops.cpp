@@ -25,7 +25,7 @@ constexpr int numberColumn = 0;
 constexpr int nameColumn = 1;
 constexpr int authorColumn = 2;
 // Left and vertically centred, the alignment of written number cells.
-constexpr int numberAlignment = 1;
+constexpr Qt::Alignment numberAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 // The largest number of three digits.
 constexpr int largestNumber = 999;
 

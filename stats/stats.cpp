@@ -7,11 +7,11 @@ namespace tabrix::stats {
 void writeStatsHeader(Grid &grid)
 {
     grid.setText(0, 0, QStringLiteral("Auteur"));
-    grid.setColumnWidthTwips(0, 1500);
-    grid.setColumnAlignment(0, 2);
+    grid.setColumnWidth(0, pixels(1500));
+    grid.setColumnAlignment(0, Qt::AlignLeft | Qt::AlignBottom);
     grid.setText(0, 1, QStringLiteral("Posts"));
-    grid.setColumnWidthTwips(1, 700);
-    grid.setColumnAlignment(1, 4);
+    grid.setColumnWidth(1, pixels(700));
+    grid.setColumnAlignment(1, Qt::AlignCenter);
 }
 
 void showAuthorCounts(Grid &grid, std::vector<AuthorCount> counts)

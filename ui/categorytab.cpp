@@ -175,11 +175,11 @@ void CategoryTab::proposeNextNumber()
 void CategoryTab::writeHeader()
 {
     grid->setText(0, 0, QStringLiteral(" N°"));
-    grid->setColumnWidthTwips(0, 500);
+    grid->setColumnWidth(0, pixels(500));
     grid->setText(0, 1, QStringLiteral(" Nom"));
-    grid->setColumnWidthTwips(1, 2500);
+    grid->setColumnWidth(1, pixels(2500));
     grid->setText(0, 2, QStringLiteral(" Auteur"));
-    grid->setColumnWidthTwips(2, 1300);
+    grid->setColumnWidth(2, pixels(1300));
 }
 
 void CategoryTab::fillGrid(const std::vector<GridRow> &rows)

@@ -349,21 +349,6 @@ void Grid::setJumpRow(int row)
     m_model->setJumpRow(row - 1);
 }
 
-void Grid::setColumnWidthTwips(int column, int twips)
-{
-    setColumnWidth(column, pixels(twips));
-}
-
-void Grid::setColumnAlignment(int column, int code)
-{
-    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
-    if (code == 2)
-        alignment = Qt::AlignLeft | Qt::AlignBottom;
-    else if (code == 4)
-        alignment = Qt::AlignCenter;
-    m_model->setAlignment(column, alignment);
-}
-
 void Grid::sortNumericDescending(int column)
 {
     m_model->sortNumericDescending(column);

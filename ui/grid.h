@@ -100,10 +100,7 @@ public:
     int loadedRow() const { return m_model->markedRow() + 1; }
     void setLoadedRow(int row);
 
-    void setColumnWidthTwips(int column, int twips);
-    // Alignment codes of the catalogue's grids: 1 left and vertically
-    // centred, 2 left and bottom, 4 centred.
-    void setColumnAlignment(int column, int code);
+    void setColumnAlignment(int column, Qt::Alignment alignment) { m_model->setAlignment(column, alignment); }
     // Orders the data rows by the numbers in `column`, largest first; rows
     // whose cell is not a number go to the bottom.
     void sortNumericDescending(int column);

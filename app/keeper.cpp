@@ -24,8 +24,6 @@ void attach(MainForm &form, Context &context)
         showCutTextsAsTips(tab->grid);
     }
     showCutTextsAsTips(form.grilleSearch);
-    for (Grid *grid : form.statsGrids)
-        showCutTextsAsTips(grid);
 
     form.onglet->setChangeGuard([&form, &context](int) { return mayDropEdits(form, *context.services); });
     QObject::connect(form.onglet, &TabControl::currentChanged, form.window,

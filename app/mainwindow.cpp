@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "stats/statspage.h"
 #include "store/authors.h"
 #include "ui/colours.h"
 #include "ui/parts.h"
@@ -8,7 +9,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,7 +53,7 @@ MainWindow::MainWindow(std::unique_ptr<Catalogue> catalogue, Services &services,
         pages[std::size_t(category.tabIndex)] = tab;
     }
     pages[3] = buildSearchPage();
-    pages[4] = buildStatsPage();
+    pages[4] = m_form.stats = new stats::StatsPage(this);
     // Each caption carries its keyboard accelerator (Alt + the letter after "&").
     const QStringList captions = {"&Zarpo", "M&elvi", "&Trunda", "&Recherche", "&Stats", "&Vasquo"};
     for (int i = 0; i < 6; ++i)
@@ -127,24 +127,6 @@ QWidget *MainWindow::buildSearchPage()
     layout->addLayout(top);
     layout->addWidget(m_form.grilleSearch, 1);
     layout->addLayout(bottom);
-    return page;
-}
-
-QWidget *MainWindow::buildStatsPage()
-{
-    auto *page = new QWidget(this);
-    page->setObjectName(QStringLiteral("page_stats"));
-    auto *layout = new QGridLayout(page);
-    for (const Category &category : categories()) {
-        auto *grid = new Grid(category.statsGrid(), 2, Grid::Look::Stats, page);
-        m_form.statsGrids[std::size_t(category.id)] = grid;
-        auto *caption = label(category.statsGrid() + QStringLiteral("_label"), category.tabCaption, page);
-        // Zarpo top left, Melvi top right, Trunda bottom left, Vasquo bottom right.
-        const int row = (category.id / 2) * 2;
-        const int column = category.id % 2;
-        layout->addWidget(caption, row, column);
-        layout->addWidget(grid, row + 1, column);
-    }
     return page;
 }
 

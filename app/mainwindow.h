@@ -33,7 +33,6 @@ protected:
 
 private:
     QWidget *buildSearchPage();
-    QWidget *buildStatsPage();
 
     std::unique_ptr<Catalogue> m_catalogue;
     Context m_context;

@@ -6,7 +6,7 @@
 #include "app/startup.h"
 #include "search/searchtab.h"
 #include "store/entrynumber.h"
-#include "stats/stats.h"
+#include "stats/statspage.h"
 #include "stats/tabchange.h"
 #include "support/authorcountsreference.h"
 #include "store/french.h"
@@ -64,8 +64,8 @@ std::vector<QStringList> gridTexts(const Grid &grid)
 std::vector<std::vector<QStringList>> statsTexts(const MainForm &form)
 {
     std::vector<std::vector<QStringList>> all;
-    for (const Grid *grid : form.statsGrids)
-        all.push_back(gridTexts(*grid));
+    for (const Category &category : categories())
+        all.push_back(gridTexts(*form.stats->findChild<Grid *>(category.statsGrid())));
     return all;
 }
 
@@ -74,16 +74,13 @@ std::vector<std::vector<QStringList>> statsTexts(const MainForm &form)
 // same way.
 void referenceTabChange(MainForm &form, Context &context)
 {
-    for (const Category &category : categories()) {
-        stats::writeStatsHeader(*form.statsGrids[std::size_t(category.id)]);
-        form.tab(category).clearFields();
-    }
-    for (const Category &category : categories()) {
-        Result<std::vector<AuthorCount>> counts = authorCountsOneByOne(*context.catalogue, category);
-        if (!counts)
-            fail(counts.error());
-        stats::showAuthorCounts(*form.statsGrids[std::size_t(category.id)], std::move(*counts));
-    }
+    for (CategoryTab *tab : form.tabs)
+        tab->clearFields();
+    std::vector<Result<std::vector<AuthorCount>>> counts;
+    for (const Category &category : categories())
+        counts.push_back(authorCountsOneByOne(*context.catalogue, category));
+    if (const QString failure = form.stats->showCounts(std::move(counts)); !failure.isEmpty())
+        fail(failure);
     for (CategoryTab *tab : form.tabs)
         tab->grid->setJumpRow(0);
 }

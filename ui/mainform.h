@@ -19,6 +19,9 @@ class QWidget;
 namespace tabrix {
 
 class Catalogue;
+namespace stats {
+class StatsPage;
+}
 
 // What every window operation works with: the open catalogue, the desktop
 // services and the program's directory (where the catalogue, the scratch
@@ -47,8 +50,7 @@ struct MainForm {
     QLabel *nbFounded = nullptr;
     QPushButton *btLast = nullptr;
 
-    // "Stats"
-    std::array<Grid *, 4> statsGrids{};
+    stats::StatsPage *stats = nullptr;
 
     CategoryTab &tab(const Category &category) const { return *tabs[std::size_t(category.id)]; }
 };

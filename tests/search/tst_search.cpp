@@ -198,7 +198,7 @@ private slots:
         QCOMPARE(grid.topRow(), row);
         QCOMPARE(grid.row(), row);
         QCOMPARE(p->firstFilledField(), QString());
-        QCOMPARE(form().statsGrids[0]->text(1, 1), QStringLiteral("100")); // the tab change ran first
+        QCOMPARE(p->window->findChild<Grid *>("zarpo_stats")->text(1, 1), QStringLiteral("100")); // the tab change ran first
         // A click on the entry loads it; its row shows that, the yellow stays.
         clickCell(grid, row, 1);
         QCOMPARE(paintedCells(grid), (QStringList{QStringLiteral("%1:0b").arg(row), QStringLiteral("%1:1y").arg(row),

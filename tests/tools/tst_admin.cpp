@@ -1,14 +1,26 @@
 // Every tabrix-admin command as a careful user meets it: options and help,
 // names it must not take, files it must not follow or block on, outputs
 // that fail, and interruptions at each step, which leave a whole result or
-// nothing at all.
+// nothing at all. Then what each command gives: check finds and names each
+// kind of defect, passes a sound catalogue and never changes the file (a
+// catalogue left half-written by a killed process: see the reliability
+// tests); backup copies a whole, valid catalogue holding every committed
+// entry and no part of an open transaction while another connection writes
+// to the original; export writes CSV files that, read back as a spreadsheet
+// reads them, give every field of every table exactly as stored.
 #include "tools/admincommand.h"
 
 #include "store/schema.h"
 
 #include <QDirIterator>
+#include <QRegularExpression>
+#include <QScopeGuard>
 
+#include <sqlite3.h>
+
+#include <atomic>
 #include <csignal>
+#include <thread>
 #include <sys/stat.h>
 
 using namespace tabrix;
@@ -33,22 +45,15 @@ Tree tree(const QString &root)
     return content;
 }
 
-// What `after` holds that `before` did not, or holds changed: each path with its size.
-std::map<QString, qsizetype> added(const Tree &before, const Tree &after)
+// What `after` holds that `before` did not, or holds changed: each path
+// with its size, -1 for the other program's file.
+QStringList added(const Tree &before, const Tree &after)
 {
-    std::map<QString, qsizetype> difference;
+    QStringList difference;
     for (const auto &[path, bytes] : after)
         if ((!before.count(path) || before.at(path) != bytes) && bytes != "<dossier>") // export's folder, kept or not
-            difference[path] = bytes == "autre programme\n" ? -1 : bytes.size();
+            difference << QStringLiteral("%1 (%2)").arg(path).arg(bytes == "autre programme\n" ? -1 : bytes.size());
     return difference;
-}
-
-QString listing(const std::map<QString, qsizetype> &files)
-{
-    QStringList names;
-    for (const auto &[path, size] : files)
-        names << QStringLiteral("%1 (%2)").arg(path).arg(size);
-    return names.join(QStringLiteral(", "));
 }
 
 // One program folder: a sample catalogue, an old Access file, and the
@@ -72,6 +77,33 @@ struct Folder {
 };
 
 const QStringList writing = {"create", "demo", "import", "backup", "export"};
+
+// SQL filling a list with the entries 001 to 999.
+const QString fullList = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 999) "
+                         "INSERT INTO melvi SELECT printf('%03d', i), 'Énigme', 'Zoé', NULL, NULL FROM n;";
+
+// Reads a file strictly as a spreadsheet does: a byte-order mark, ";"
+// between fields, CRLF after every line, "" for a quote in a quoted field;
+// anything else leaves a `problem`. Rows come as tableRows gives them: an
+// empty cell without quotes is a field with no value, "<NULL>".
+std::vector<QStringList> parseCsv(const QByteArray &bytes, QString &problem)
+{
+    static const QRegularExpression field(QStringLiteral("(?:\"((?:[^\"]|\"\")*)\"|([^;\"\\r\\n]*))(;|\\r\\n)"));
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        problem = QStringLiteral("no byte-order mark");
+    const QString text = QString::fromUtf8(bytes.mid(3));
+    std::vector<QStringList> records(1);
+    for (qsizetype at = 0; at < text.size() && problem.isEmpty();) {
+        const auto match = field.match(text, at, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+        if (!match.hasMatch())
+            problem = QStringLiteral("unexpected text at %1: %2").arg(at).arg(text.mid(at, 20));
+        const QString plain = match.captured(2), quoted = match.captured(1).replace("\"\"", "\"");
+        records.back() << (match.capturedStart(1) >= 0 ? quoted : plain.isEmpty() ? "<NULL>" : plain);
+        if ((at = match.capturedEnd()) < text.size() && match.captured(3) == "\r\n")
+            records.emplace_back();
+    }
+    return records;
+}
 
 } // namespace
 
@@ -167,8 +199,7 @@ private slots:
             options.output = "/dev/full";
         } else if (situation == "read-only folder") {
             options.ordinaryUser = true;
-            QVERIFY(QFile::setPermissions(folder.dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther
-                                                                 | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup));
+            QCOMPARE(::chmod(QFile::encodeName(folder.dir.path()).constData(), 0555), 0);
         }
         const Tree before = tree(folder.dir.path());
         const ToolRun run = runAdmin(situation == "--help" ? QStringList{command, "--help"} : folder.arguments, options);
@@ -177,12 +208,12 @@ private slots:
         verifySaid(run.out + run.err, {said});
         const auto change = added(before, tree(folder.dir.path()));
         if (situation == "taken") // only the other program's file, untouched
-            QVERIFY2(change.size() == 1 && change.begin()->second == -1, qPrintable(listing(change)));
+            QVERIFY2(change.size() == 1 && change[0].endsWith("(-1)"), qPrintable(change.join(", ")));
         else if (situation == "/dev/full") // the result may be there, never a temporary file
-            for (const auto &[path, size] : change)
+            for (const QString &path : change)
                 QVERIFY2(!path.contains("/.") && !path.startsWith('.'), qPrintable(path));
         else
-            QVERIFY2(change.empty(), qPrintable(listing(change)));
+            QVERIFY2(change.isEmpty(), qPrintable(change.join(", ")));
     }
 
     void interruptedAtEachStep_data()
@@ -197,7 +228,7 @@ private slots:
     void interruptedAtEachStep()
     {
         QFETCH(QString, command);
-        std::map<QString, qsizetype> whole;
+        QStringList whole;
         {
             Folder folder(command);
             const Tree before = tree(folder.dir.path());
@@ -212,12 +243,168 @@ private slots:
                                                              QStringLiteral("TABRIX_INTERRUPT_AT=%1").arg(step),
                                                              QStringLiteral("TABRIX_INTERRUPT_SIGNAL=%1").arg(signal)}});
             const auto change = added(before, tree(folder.dir.path()));
-            QVERIFY2(change.empty() || change == whole, qPrintable(QStringLiteral("step %1: %2").arg(step).arg(listing(change))));
+            QVERIFY2(change.isEmpty() || change == whole, qPrintable(QStringLiteral("step %1: %2").arg(step).arg(change.join(", "))));
             if (run.status == 0) { // no step left to interrupt
                 QVERIFY(step > 3 && change == whole);
                 break;
             }
             QCOMPARE(run.status, 128 + signal);
+        }
+    }
+
+    // Each kind of defect named, with the status it gives.
+    void checkFindsEachDefect_data()
+    {
+        QTest::addColumn<QString>("damage"); // SQL run on a sound catalogue, or a kind of file
+        QTest::addColumn<int>("status");     // 0 sound, 1 defects, 3 could not check
+        QTest::addColumn<QStringList>("said"); // "!text": a text that must not be said
+        const QString longName = QString(200, 'x');
+        const auto row = [](const char *tag, const QString &damage, const QStringList &said, int status = 1) {
+            QTest::newRow(tag) << damage << status << said;
+        };
+        row("healthy", "", {"Intégrité du fichier : correcte.", "Zarpo : 5 entrées", "Vasquo (table titres) : 5 entrées"}, 0);
+        row("WAL mode", "PRAGMA journal_mode = WAL", {"Aucun défaut"}, 0);
+        row("typographic apostrophe",
+            "INSERT INTO zarpo VALUES ('006', 'Aube', 'O’Brien', NULL, NULL); INSERT INTO auteurs VALUES ('O’Brien')", {}, 0);
+        row("full list", "DELETE FROM melvi;" + fullList, {"Melvi : la liste est complète", "1 défaut trouvé."});
+        row("duplicate in a list not full", "DROP INDEX idx_ref_melvi; DELETE FROM melvi;" + fullList
+            + "DELETE FROM melvi WHERE ref = '999'; INSERT INTO melvi VALUES ('500', 'Autre', 'Zoé', NULL, NULL)",
+            {"le numéro « 500 » est porté par 2 entrées", "!complète"});
+        row("missing list", "DROP TABLE melvi", {"La table « melvi » manque : Tabrix refuse d'ouvrir ce catalogue.", "1 défaut trouvé."});
+        row("missing titres", "DROP TABLE titres", {"La table « titres » manque", "ancienne version"});
+        row("missing link columns", "DROP TABLE trunda; CREATE TABLE trunda (ref TEXT, nom TEXT, auteur TEXT, url TEXT)",
+            {"la table « trunda » n'a pas les colonnes url et lien"});
+        row("dropped unique index", "DROP INDEX idx_ref_zarpo", {"Zarpo : la table « zarpo » n'a pas d'index unique sur ref"});
+        row("trigger, view, table", "CREATE TRIGGER efface AFTER INSERT ON zarpo BEGIN DELETE FROM zarpo; END;"
+            "CREATE VIEW tout AS SELECT * FROM zarpo; CREATE TABLE notes (texte)",
+            {"Le déclencheur « efface » ne fait pas partie", "La vue « tout »", "La table « notes »"});
+        row("author not recorded", "INSERT INTO melvi VALUES ('006', 'Six', 'Inconnue', NULL, NULL)",
+            {"Melvi : l'auteur « Inconnue » (n° 006) n'est pas enregistré"});
+        row("duplicate number", "DROP INDEX idx_ref_zarpo; INSERT INTO zarpo VALUES ('003', '" + longName + "', 'Zoé', NULL, NULL)",
+            {"Zarpo : le numéro « 003 » est porté par 2 entrées (« Énigme 3 », « " + longName.left(80) + "… »).",
+             "!" + longName.left(81)});
+        row("numbers not on three digits", "INSERT INTO titres (ref, nom, auteur) VALUES ('06', 'Énigme 06', 'Zoé'), "
+            "('0006', '', 'Zoé'), ('00a', '', 'Zoé'), (' 6 ', '', 'Zoé'), ('000', '', 'Zoé')",
+            {"Vasquo (table titres) : le numéro « 06 » de l'entrée « Énigme 06 » n'est pas un numéro sur trois chiffres de 001 à 999.",
+             "le numéro « 0006 »", "le numéro « 00a »", "le numéro «  6  »", "le numéro « 000 »"});
+        row("number stored as an integer", "DROP TABLE trunda; CREATE TABLE trunda (ref, nom TEXT, auteur TEXT, url TEXT, lien TEXT);"
+            "CREATE UNIQUE INDEX idx_ref_trunda ON trunda (ref); INSERT INTO trunda VALUES (1, 'Un', 'Zoé', NULL, NULL)",
+            {"Trunda : le numéro 1 de l'entrée « Un » est enregistré comme un nombre"});
+        row("no number", "INSERT INTO trunda (ref, nom, auteur) VALUES (NULL, 'Orpheline', 'Zoé')",
+            {"Trunda : l'entrée « Orpheline » n'a pas de numéro."});
+        row("gap", "DELETE FROM zarpo WHERE ref = '003'",
+            {"Zarpo : numéro manquant : 003.", "Zarpo : Tabrix refusera tout ajout : il attend le numéro 005"});
+        row("apostrophes", "UPDATE trunda SET auteur = 'L''Ours' WHERE ref IN ('002', '004'); "
+            "INSERT INTO auteurs VALUES ('O''Neil'), ('L''Ours')",
+            {"Trunda : l'auteur « L'Ours » contient une apostrophe (n° 002, 004)", "Auteurs : « O'Neil » contient une apostrophe"});
+        row("damaged file", "damaged", {"endommagé"});
+        row("old Access file", "access", {"base Access", "tabrix-admin import"});
+        row("locked", "locked", {"verrouillé par un autre programme (tools_tst_admin", "!Défaut"}, 3);
+        row("not a catalogue", "text", {"n'est pas un catalogue Tabrix"});
+        row("missing file", "missing", {"introuvable"});
+    }
+
+    void checkFindsEachDefect()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, status);
+        QFETCH(QStringList, said);
+        ProgramDir dir;
+        if (damage == "damaged") {
+            QVERIFY(createSampleCatalogue(dir.catalogue()));
+            QFile file(dir.catalogue());
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(4096)); // the first list's root page
+            file.write(QByteArray(8, '\xFF'));
+        } else if (damage == "access" || damage == "text") {
+            writeBytes(dir.catalogue(), damage == "text" ? "ref;nom\n001;x\n" : fileBytes(legacyFixture()));
+        } else if (damage != "missing") { // five entries in each list, numbered without gaps, and their authors
+            createEmptyCatalogue(dir.catalogue());
+            for (const Category &category : categories())
+                insertEntries(dir.catalogue(), category, numberedEntries(5, {"Zoé", "Hélène"}));
+            insertAuthors(dir.catalogue(), {"Zoé", "Hélène"});
+            if (!damage.isEmpty() && damage != "locked")
+                execute(dir.catalogue(), damage);
+        }
+        const auto before = folderContent(dir.path());
+        sqlite3 *locker = nullptr; // a second connection in the middle of a write, once the files are read
+        const auto unlock = qScopeGuard([&] { sqlite3_close_v2(locker); });
+        if (damage == "locked")
+            QVERIFY(sqlite3_open(QFile::encodeName(dir.catalogue()).constData(), &locker) == SQLITE_OK
+                    && sqlite3_exec(locker, "BEGIN EXCLUSIVE; DELETE FROM auteurs", nullptr, nullptr, nullptr) == SQLITE_OK);
+        const ToolRun run = runAdmin({"check", dir.catalogue()});
+        const QString output = run.out + run.err;
+        QVERIFY2(run.status == status, qPrintable(output));
+        // The last line agrees with the lines above it.
+        QCOMPARE(run.out.contains("Défaut :"), run.out.contains(QRegularExpression("défauts? trouvés?\\.")));
+        QCOMPARE(run.out.endsWith("Aucun défaut : Tabrix peut ouvrir et compléter ce catalogue.\n"), status == 0);
+        for (const QString &text : said)
+            QVERIFY2(text.startsWith('!') ? !output.contains(text.mid(1)) : output.contains(text), qPrintable(text + " / " + output));
+        sqlite3_close_v2(std::exchange(locker, nullptr)); // rolls its write back
+        QVERIFY(folderContent(dir.path()) == before); // nothing written, nothing created beside it
+    }
+
+    // Three copies taken while entries are being added: each whole and valid.
+    void backupIsConsistentWhileAnotherConnectionWrites()
+    {
+        ProgramDir dir;
+        createEmptyCatalogue(dir.catalogue());
+        insertAuthors(dir.catalogue(), {"Zoé"});
+        std::atomic<int> committed{0};
+        std::atomic<bool> stop{false};
+        std::thread writer([&] { // entry n in zarpo and in melvi, in one transaction
+            for (int n = 1; n <= 999 && !stop; committed = n++) {
+                execute(dir.catalogue(), QStringLiteral("BEGIN IMMEDIATE; INSERT INTO zarpo VALUES ('%1', 'Énigme', 'Zoé', NULL, NULL);"
+                                                        "INSERT INTO melvi VALUES ('%1', 'Île', 'Zoé', NULL, NULL); COMMIT")
+                                             .arg(n, 3, 10, QLatin1Char('0')));
+                sqlite3_sleep(2); // as between two adds: a reader needs a moment without a write lock
+            }
+        });
+        const auto stopWriting = qScopeGuard([&] { stop = true; writer.join(); });
+        QVERIFY(QTest::qWaitFor([&] { return committed > 0; }, 60000));
+        for (int i = 0; i < 3; ++i) {
+            const int before = committed;
+            const QString copy = dir.file(QStringLiteral("copie-%1.mdb").arg(i));
+            const ToolRun run = runAdmin({"backup", dir.catalogue(), copy});
+            QVERIFY2(run.status == 0, qPrintable(run.err));
+            const ToolRun check = runAdmin({"check", copy}); // valid, numbers 001 … without gaps
+            QVERIFY2(check.status == 0, qPrintable(check.out));
+            const std::size_t entries = tableRows(copy, "zarpo").size();
+            QCOMPARE(tableRows(copy, "melvi").size(), entries); // never half a transaction
+            QVERIFY2(int(entries) >= before, qPrintable(QStringLiteral("%1 < %2").arg(entries).arg(before)));
+        }
+    }
+
+    // Into a folder that does not exist yet, with a blank and an accent.
+    void exportReadsBackAsStored()
+    {
+        ProgramDir dir;
+        const QString path = dir.catalogue();
+        createEmptyCatalogue(path);
+        insertEntries(path, zarpo(), {entry("001", "Le \"grand\" phare; Étretat", "Zoé", std::nullopt, QString()),
+                                      entry("002", "ligne 1\nligne 2", "Hélène", "https://img.norvane.fr/a;b.jpg"),
+                                      entry("003", "  blancs autour\t", "Sœur Anne", "=SOMME(1;2)", "retour\r\nà la ligne"),
+                                      entry("004", "", "O'Brien", "\"", "\"\""),
+                                      entry("005", "Puzzle 🧩 ‘guillemets’ « français », virgule", "Lætitia", "a,b", "x")});
+        insertEntries(path, melvi(), {entry("001", "Île de Ré", "Maëlle", std::nullopt, std::nullopt),
+                                      entry("002", "Cœur;de;Lyon", "Zoé")});
+        // trunda stays empty: its file holds the header line only.
+        execute(path, "INSERT INTO titres VALUES (NULL, NULL, NULL, NULL, NULL); INSERT INTO auteurs VALUES (NULL)");
+        insertEntries(path, titres(), {entry("007", "Noël", "Zoé")});
+        insertAuthors(path, {"Zoé", "O'Brien", "", "a;b", "\"cité\""});
+        const QString exported = dir.file("sauvegardes/catalogue été");
+        const ToolRun run = runAdmin({"export", path, exported});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QCOMPARE(QDir(exported).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({"auteurs.csv", "melvi.csv", "titres.csv", "trunda.csv", "zarpo.csv"}));
+        std::vector<std::pair<QString, QStringList>> tables{{"auteurs", {"nom"}}};
+        for (const Category &category : categories())
+            tables.push_back({category.table, {"ref", category.nameField, "auteur", "url", "lien"}});
+        for (const auto &[table, header] : tables) {
+            QString problem;
+            const auto read = parseCsv(fileBytes(QDir(exported).filePath(table + ".csv")), problem);
+            QVERIFY2(problem.isEmpty(), qPrintable(table + ": " + problem));
+            QCOMPARE(read.front(), header);
+            verifyRows({read.begin() + 1, read.end()}, tableRows(path, table));
         }
     }
 };

@@ -34,36 +34,31 @@ void take(const char *path)
         close(fd);
 }
 
-template <typename Function>
-Function real(const char *name)
-{
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-
 } // namespace
 
 extern "C" int fsync(int fd)
 {
     step();
-    return real<int (*)(int)>("fsync")(fd);
+    return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"))(fd);
 }
 
 extern "C" int fdatasync(int fd)
 {
     step();
-    return real<int (*)(int)>("fdatasync")(fd);
+    return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fdatasync"))(fd);
 }
 
 extern "C" int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags) noexcept
 {
     step();
     take(to);
-    return real<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(fromDir, from, toDir, to, flags);
+    using Rename = int (*)(int, const char *, int, const char *, unsigned);
+    return reinterpret_cast<Rename>(dlsym(RTLD_NEXT, "renameat2"))(fromDir, from, toDir, to, flags);
 }
 
 extern "C" int link(const char *from, const char *to) noexcept
 {
     step();
     take(to);
-    return real<int (*)(const char *, const char *)>("link")(from, to);
+    return reinterpret_cast<int (*)(const char *, const char *)>(dlsym(RTLD_NEXT, "link"))(from, to);
 }

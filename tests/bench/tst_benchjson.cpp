@@ -1,28 +1,26 @@
 // The benchmark's JSON file: every row with its figures, floor, ratio and
 // goal, as another program reads it back.
 #include "bench/report.h"
+#include "tools/admincommand.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
-#include <QtTest>
 
 using namespace tabrix::bench;
+using tabrix::test::fileBytes;
 
 class TestBenchJson : public QObject {
     Q_OBJECT
 private slots:
     void rowsReadBack()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("banc.json");
+        const tabrix::test::ProgramDir dir;
+        const QString path = dir.file("banc.json");
         const std::vector<Measure> rows = {{"changement d'onglet", {3, 1, 2}, "SQL seul", {0.5, 1, 2}, 0, 2},
                                            {"  référence", {40, 60}, {}, {}, 25, 20, true},
                                            {"  premier démarrage", {0.12345}}};
         QCOMPARE(writeJson(path, {{"program", "Tabrix"}}, rows), QString());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
         const QJsonObject expected{
             {"program", "Tabrix"},
             {"rows", QJsonArray{QJsonObject{{"name", "changement d'onglet"}, {"median_ms", 2}, {"min_ms", 1}, {"max_ms", 3},
@@ -35,8 +33,8 @@ private slots:
                                             {"max_ms", 0.123}, {"runs", 1}, {"floor", QJsonValue()},
                                             {"floor_median_ms", QJsonValue()}, {"ratio", QJsonValue()},
                                             {"goal", QJsonValue()}, {"reached", QJsonValue()}}}}};
-        QCOMPARE(QJsonDocument::fromJson(file.readAll()).object(), expected);
-        QVERIFY(!writeJson(dir.filePath("absent/banc.json"), {}, {}).isEmpty()); // says why it cannot write there
+        QCOMPARE(QJsonDocument::fromJson(fileBytes(path)).object(), expected);
+        QVERIFY(!writeJson(dir.file("absent/banc.json"), {}, {}).isEmpty()); // says why it cannot write there
     }
 };
 

@@ -2,21 +2,28 @@
 // the menu entry and the icon in one folder of the user's choice; the
 // Debian package puts that folder at /opt/tabrix and the menu entry and
 // icon where the desktop finds them. Menu entries pass desktop-file-validate,
-// and the package passes lintian.
+// and the package passes lintian. With Qt's French translation the package
+// recommends, Qt's own texts (dialog buttons, the context menu of the text
+// boxes) appear in French once the program has loaded it.
+#include "app/qtfrench.h"
 #include "tools/admincommand.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QStandardPaths>
 
 using tabrix::test::fileBytes;
+using tabrix::test::ToolRun;
+using tabrix::test::verifySaid;
 
 namespace {
 
-struct Ran {
-    int status = -1;
-    QString output;
-};
-
-Ran run(const QString &name, const QStringList &arguments)
+// The program's output and error output together in `out`.
+ToolRun run(const QString &name, const QStringList &arguments)
 {
     const QString program = name.contains('/') ? name : QStandardPaths::findExecutable(name);
     if (program.isEmpty())
@@ -27,7 +34,7 @@ Ran run(const QString &name, const QStringList &arguments)
     const bool ended = process.waitForFinished(180000) && process.exitStatus() == QProcess::NormalExit;
     if (!ended)
         process.kill();
-    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAll())};
+    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAll()), {}};
 }
 
 const QString buildDir = QFileInfo(QStringLiteral(TABRIX_PROGRAM_PATH)).absolutePath();
@@ -37,8 +44,7 @@ QStringList folderFiles(const QString &path) // sorted by name
     return QDir(path).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// A value of the desktop file format read back: string escapes first, then,
-// for a command line, its words ("…" quoting with \ inside, %% for %).
+// A string value of the desktop file format read back.
 QString unescape(const QString &value)
 {
     QString text;
@@ -49,41 +55,18 @@ QString unescape(const QString &value)
     return text;
 }
 
-QStringList commandWords(const QString &value)
-{
-    const QString line = unescape(value);
-    QStringList words{QString()};
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        if (quoted && line[i] == '\\' && i + 1 < line.size())
-            words.last() += line[++i];
-        else if (line[i] == '"')
-            quoted = !quoted;
-        else if (line[i] == ' ' && !quoted)
-            words << QString();
-        else
-            words.last() += line.mid(i, 2) == "%%" ? line[i++] : line[i];
-    }
-    words.removeAll(QString());
-    return words;
-}
-
-// Checks where the menu entry points and that the desktop's own validator accepts it.
+// Checks where the menu entry points and that the desktop's own validator
+// accepts it. The command line of Exec quotes as the shell's double quotes
+// do, with %% for %: the shell gives back its words.
 void verifyDesktopFile(const QString &path, const QString &program, const QString &icon)
 {
-    std::map<QString, QString> keys;
-    bool inEntry = false;
-    for (const QString &line : QString::fromUtf8(fileBytes(path)).split('\n')) {
-        if (line.startsWith('['))
-            inEntry = line == "[Desktop Entry]";
-        else if (inEntry && line.contains('='))
-            keys[line.section('=', 0, 0)] = line.section('=', 1);
-    }
-    QCOMPARE(commandWords(keys["Exec"]), QStringList{program});
-    QCOMPARE(unescape(keys["TryExec"]), program);
-    QCOMPARE(unescape(keys["Icon"]), icon);
-    const Ran validated = run("desktop-file-validate", {path});
-    QVERIFY2(validated.status == 0 && validated.output.trimmed().isEmpty(), qPrintable(validated.output));
+    std::map<QString, QString> keys; // of the first group, [Desktop Entry]
+    for (const QString &line : QString::fromUtf8(fileBytes(path)).section("\n[", 0, 0).split('\n'))
+        keys[line.section('=', 0, 0)] = unescape(line.section('=', 1));
+    const ToolRun words = run("sh", {"-c", "printf '%s\\n' " + keys["Exec"].replace("%%", "%")});
+    QCOMPARE((QStringList{words.out, keys["TryExec"], keys["Icon"]}), (QStringList{program + "\n", program, icon}));
+    const ToolRun validated = run("desktop-file-validate", {path});
+    QVERIFY2(validated.status == 0 && validated.out.trimmed().isEmpty(), qPrintable(validated.out));
 }
 
 } // namespace
@@ -97,19 +80,19 @@ private slots:
         // Blanks, accents, an apostrophe and the characters a command line
         // reserves (CMake itself installs into no folder with a backslash or a ";").
         const QDir prefix(m_root.filePath("Mes programmes/Tabrix l'été a$b\"c`d%e"));
-        const Ran installed = run("cmake", {"--install", buildDir, "--prefix", prefix.path()});
-        QVERIFY2(installed.status == 0, qPrintable(installed.output));
+        const ToolRun installed = run("cmake", {"--install", buildDir, "--prefix", prefix.path()});
+        QVERIFY2(installed.status == 0, qPrintable(installed.out));
         QCOMPARE(folderFiles(prefix.path()), QStringList({"Fendrel.exe", "tabrix", "tabrix-admin", "tabrix.desktop", "tabrix.svg"}));
         for (const QString name : {"tabrix", "tabrix-admin", "Fendrel.exe"})
             QVERIFY2(QFileInfo(prefix.filePath(name)).isExecutable(), qPrintable(name));
         verifyDesktopFile(prefix.filePath("tabrix.desktop"), prefix.filePath("tabrix"), prefix.filePath("tabrix.svg"));
-        const Ran drawn = run("identify", {"-format", "%w %h", prefix.filePath("tabrix.svg")}); // the icon draws
-        QVERIFY2(drawn.status == 0 && drawn.output.trimmed() == "128 128", qPrintable(drawn.output));
+        const ToolRun drawn = run("identify", {"-format", "%w %h", prefix.filePath("tabrix.svg")}); // the icon draws
+        QVERIFY2(drawn.status == 0 && drawn.out.trimmed() == "128 128", qPrintable(drawn.out));
 
         // The installed tool works there, and installing again keeps the catalogue.
         const QString catalogue = prefix.filePath("Tabrix.mdb");
-        const Ran demo = run(prefix.filePath("tabrix-admin"), {"demo", catalogue});
-        QVERIFY2(demo.status == 0, qPrintable(demo.output));
+        const ToolRun demo = run(prefix.filePath("tabrix-admin"), {"demo", catalogue});
+        QVERIFY2(demo.status == 0, qPrintable(demo.out));
         QCOMPARE(run(prefix.filePath("tabrix-admin"), {"check", catalogue}).status, 0);
         const QByteArray before = fileBytes(catalogue);
         QCOMPARE(run("cmake", {"--install", buildDir, "--prefix", prefix.path()}).status, 0);
@@ -119,14 +102,13 @@ private slots:
     void debianPackage()
     {
         QTemporaryDir out;
-        const Ran packed = run("cpack", {"-G", "DEB", "--config", buildDir + "/CPackConfig.cmake", "-B", out.path()});
-        QVERIFY2(packed.status == 0, qPrintable(packed.output));
+        const ToolRun packed = run("cpack", {"-G", "DEB", "--config", buildDir + "/CPackConfig.cmake", "-B", out.path()});
+        QVERIFY2(packed.status == 0, qPrintable(packed.out));
         const QStringList debs = QDir(out.path()).entryList({"*.deb"}, QDir::Files);
         QCOMPARE(debs.size(), 1);
         const QString deb = out.filePath(debs.first());
-        const Ran fields = run("dpkg-deb", {"-f", deb, "Package", "Depends"});
-        for (const QString text : {"Package: tabrix\n", "libqt6widgets6", "libsqlite3-0", "imagemagick"})
-            QVERIFY2(fields.status == 0 && fields.output.contains(text), qPrintable(fields.output));
+        const ToolRun fields = run("dpkg-deb", {"-f", deb, "Package", "Depends"});
+        verifySaid(fields.out, {"Package: tabrix\n", "libqt6widgets6", "libsqlite3-0", "imagemagick"});
 
         const QString root = out.filePath("contenu");
         QCOMPARE(run("dpkg-deb", {"-x", deb, root}).status, 0);
@@ -137,13 +119,26 @@ private slots:
         verifyDesktopFile(root + "/usr/share/applications/tabrix.desktop", "/opt/tabrix/tabrix", "tabrix");
 
         // Debian's own checker finds no error and no warning (the /opt placement is overridden, with its reason).
-        const Ran checked = run("lintian", {"--fail-on", "error,warning", "--no-tag-display-limit", deb});
-        QVERIFY2(checked.status == 0, qPrintable(checked.output));
+        const ToolRun checked = run("lintian", {"--fail-on", "error,warning", "--no-tag-display-limit", deb});
+        QVERIFY2(checked.status == 0, qPrintable(checked.out));
+    }
+
+    void qtTextsInFrench()
+    {
+        QVERIFY2(tabrix::installQtFrench(*qApp),
+                 qPrintable("no qtbase_fr in " + QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+        // One sample each: a dialog button, an entry of a text box's menu.
+        const QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        QLineEdit edit;
+        const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text().remove('&') + " / "
+                     + menu->actions().constLast()->text().remove('&').section('\t', 0, 0),
+                 QStringLiteral("Annuler / Tout sélectionner"));
     }
 
 private:
     QTemporaryDir m_root;
 };
 
-QTEST_GUILESS_MAIN(TestInstall)
+QTEST_MAIN(TestInstall)
 #include "tst_install.moc"

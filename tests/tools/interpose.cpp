@@ -2,9 +2,9 @@
 // precise step of a real run:
 // - TABRIX_TAKE_NAME: another program creates the final name just before
 //   the tool gives it;
-// - TABRIX_INTERRUPT_AT=N: the tool gets TABRIX_INTERRUPT_SIGNAL (SIGINT by
-//   default) just before its Nth step, a step being a sync to the disk or
-//   the giving of a final name.
+// - TABRIX_INTERRUPT_AT=N: the tool gets the signal TABRIX_INTERRUPT_SIGNAL
+//   (which must be set too) just before its Nth step, a step being a sync to
+//   the disk or the giving of a final name.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -19,25 +19,15 @@ int steps = 0;
 void step()
 {
     const char *at = getenv("TABRIX_INTERRUPT_AT");
-    if (at && ++steps == atoi(at)) {
-        const char *signal = getenv("TABRIX_INTERRUPT_SIGNAL");
-        raise(signal ? atoi(signal) : SIGINT);
-    }
+    if (at && ++steps == atoi(at))
+        raise(atoi(getenv("TABRIX_INTERRUPT_SIGNAL")));
 }
 
 void take(const char *path)
 {
-    if (!getenv("TABRIX_TAKE_NAME"))
-        return;
-    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    const int fd = getenv("TABRIX_TAKE_NAME") ? open(path, O_WRONLY | O_CREAT | O_EXCL, 0644) : -1;
     if (fd >= 0 && write(fd, "autre programme\n", 16) == 16)
         close(fd);
-}
-
-template <typename Function>
-Function real(const char *name)
-{
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
 } // namespace
@@ -45,25 +35,26 @@ Function real(const char *name)
 extern "C" int fsync(int fd)
 {
     step();
-    return real<int (*)(int)>("fsync")(fd);
+    return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"))(fd);
 }
 
 extern "C" int fdatasync(int fd)
 {
     step();
-    return real<int (*)(int)>("fdatasync")(fd);
+    return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fdatasync"))(fd);
 }
 
 extern "C" int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags) noexcept
 {
     step();
     take(to);
-    return real<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(fromDir, from, toDir, to, flags);
+    using Rename = int (*)(int, const char *, int, const char *, unsigned);
+    return reinterpret_cast<Rename>(dlsym(RTLD_NEXT, "renameat2"))(fromDir, from, toDir, to, flags);
 }
 
 extern "C" int link(const char *from, const char *to) noexcept
 {
     step();
     take(to);
-    return real<int (*)(const char *, const char *)>("link")(from, to);
+    return reinterpret_cast<int (*)(const char *, const char *)>(dlsym(RTLD_NEXT, "link"))(from, to);
 }

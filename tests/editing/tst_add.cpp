@@ -7,7 +7,6 @@
 #include "editing/numbertext.h"
 
 #include <QLocale>
-#include <QTest>
 
 using namespace tabrix;
 using namespace tabrix::test;

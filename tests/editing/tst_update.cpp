@@ -5,7 +5,6 @@
 #include "support/programfixture.h"
 
 #include <QLocale>
-#include <QTest>
 
 using namespace tabrix;
 using namespace tabrix::test;

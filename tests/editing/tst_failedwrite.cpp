@@ -10,9 +10,7 @@
 // program holding it, is the reliability tests' business.
 
 #include "support/programfixture.h"
-
-#include <QFile>
-#include <QTest>
+#include "tools/admincommand.h"
 
 #include <sqlite3.h>
 
@@ -20,12 +18,6 @@ using namespace tabrix;
 using namespace tabrix::test;
 
 namespace {
-
-void run(sqlite3 *db, const char *sql)
-{
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        qFatal("%s: %s", sql, sqlite3_errmsg(db));
-}
 
 // Another catalogue whose lists hold 11 entries, written over `path` in
 // place or put in its place.
@@ -35,14 +27,10 @@ void putOtherCatalogue(const QString &path, bool inPlace)
     createEmptyCatalogue(other.catalogue());
     for (const Category &c : categories())
         insertEntries(other.catalogue(), c, numberedEntries(11));
-    if (inPlace) {
-        QFile source(other.catalogue()), target(path);
-        if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::ReadWrite | QIODevice::Truncate))
-            qFatal("cannot copy the catalogue");
-        target.write(source.readAll());
-    } else if (!QFile::remove(path) || !QFile::copy(other.catalogue(), path)) {
-        qFatal("cannot replace the catalogue");
-    }
+    if (inPlace)
+        writeBytes(path, fileBytes(other.catalogue()));
+    else
+        QVERIFY(QFile::remove(path) && QFile::copy(other.catalogue(), path));
 }
 
 } // namespace
@@ -93,7 +81,7 @@ private slots:
         if (block == "copy" || block == "replace")
             putOtherCatalogue(p.dir.catalogue(), block == "copy");
         else
-            run(p.window->catalogue().handle(), block);
+            QCOMPARE(sqlite3_exec(p.window->catalogue().handle(), block, nullptr, nullptr, nullptr), SQLITE_OK);
         const auto before = p.tables();
         p.press(category, update);
 
@@ -105,7 +93,7 @@ private slots:
         QCOMPARE(p.tab(category).grid->row(), 5);
         QVERIFY(p.grid(category) == grid);
         if (!lift.isEmpty())
-            run(p.window->catalogue().handle(), lift);
+            QCOMPARE(sqlite3_exec(p.window->catalogue().handle(), lift, nullptr, nullptr, nullptr), SQLITE_OK);
         QVERIFY(p.tables() == before);
         if (lift.isEmpty())
             return;

@@ -5,8 +5,6 @@
 
 #include "support/programfixture.h"
 
-#include <QTest>
-
 using namespace tabrix;
 using namespace tabrix::test;
 

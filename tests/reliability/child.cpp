@@ -7,7 +7,7 @@
 //                             every third add is undone ("undone NNN") and
 //                             made again
 //   hold CATALOGUE MS         holds the whole file (BEGIN EXCLUSIVE, "held")
-//                             for MS milliseconds, or until its input closes
+//                             for MS milliseconds, or until killed
 //   interrupt CATALOGUE       rewrites every name in one transaction that
 //                             spills into the file, writes "dirty" and waits
 //                             to be killed, leaving a journal to play back
@@ -27,8 +27,6 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <iostream>
-#include <limits>
 #include <memory>
 
 using namespace tabrix;
@@ -90,10 +88,7 @@ int main(int argc, char **argv)
     };
     if (mode == QLatin1String("hold") && run(QStringLiteral("BEGIN EXCLUSIVE"))) {
         say(QStringLiteral("held"));
-        if (const int ms = args.value(3).toInt())
-            QThread::msleep(unsigned(ms));
-        else
-            std::cin.ignore(std::numeric_limits<std::streamsize>::max());
+        QThread::msleep(args.value(3).toULong());
         return run(QStringLiteral("ROLLBACK")) ? 0 : 3;
     }
     // A one-page cache: the changed pages go to the file before the end.

@@ -10,7 +10,6 @@
 #include "support/programfixture.h"
 #include "tools/admincommand.h"
 
-
 using namespace tabrix;
 using namespace tabrix::test;
 
@@ -51,9 +50,7 @@ private slots:
 
         // A copy that cannot be written: one message, and the program runs.
         QVERIFY(QDir(p.dir.file("sauvegardes")).removeRecursively());
-        QFile blocker(p.dir.file("sauvegardes"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        writeBytes(p.dir.file("sauvegardes"), "not a folder");
         QVERIFY(p.start());
         verifySaid(p.onlyMessage(), {"sauvegardes", "Tabrix démarre quand même"});
     }

@@ -37,8 +37,7 @@ void verify(const QString &path, const Category &killed, int least, int most, st
     Catalogue &catalogue = *std::get<std::unique_ptr<Catalogue>>(opened);
     for (const char *schema : {"main", "historique"}) {
         sql::Statement &check = catalogue.statement(QStringLiteral("PRAGMA %1.integrity_check").arg(schema));
-        QVERIFY(check.next());
-        QCOMPARE(check.text(0), QStringLiteral("ok"));
+        QCOMPARE(check.next() ? check.text(0) : QString(), QStringLiteral("ok"));
     }
     // Each Zarpo entry brought its own author, the other lists' first entry
     // theirs: no more, no fewer.

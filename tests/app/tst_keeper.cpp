@@ -89,8 +89,9 @@ private slots:
     {
         const QString longName = QStringLiteral("Le très long nom d'une énigme qui ne tient pas dans sa colonne"),
                       author = QStringLiteral("Françoise Müller");
-        ProgramFixture f(
-            [&](const QString &path) { insertEntries(path, trunda(), {entry("001", longName, "Zoé"), entry("002", "Court", "Zoé")}); });
+        ProgramFixture f([&](const QString &path) {
+            insertEntries(path, trunda(), {entry("001", longName, "Zoé"), entry("002", "Court", "Zoé")});
+        });
         QVERIFY(f.start());
         QCOMPARE(f.window->focusWidget(), f.tab(zarpo()).number);
         CategoryTab &tab = f.tab(trunda());

@@ -86,7 +86,8 @@ private slots:
         fails("broken jpeg", "/cassee.jpg", QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(4000, 'x'),
               "ImageMagick n'a pas pu réduire l'image.");
         fails("no ImageMagick", "/z1.jpg", picture, "ImageMagick est introuvable : l'image ne peut pas être réduite.", "none");
-        fails("hanging ImageMagick", "/z1.jpg", picture, "La réduction de l'image a pris plus de 1 s.", "#!/bin/sh\nexec sleep 120\n");
+        fails("hanging ImageMagick", "/z1.jpg", picture, "La réduction de l'image a pris plus de 1 s.",
+              "#!/bin/sh\nexec sleep 120\n");
     }
 
     void display()

@@ -36,7 +36,6 @@ public:
         });
     }
 
-    bool isListening() const { return m_server.isListening(); }
     quint16 port() const { return m_server.serverPort(); }
     void serve(const QString &path, const QByteArray &body, int status = 200) { m_responses.insert(path, {status, body}); }
     void hold(const QString &path) { m_responses.insert(path, {0, {}}); }

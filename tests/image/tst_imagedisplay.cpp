@@ -56,11 +56,7 @@ Q_DECLARE_METATYPE(Showing)
 class TestImageDisplay : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        server = std::make_unique<PictureServer>();
-        QVERIFY(server->isListening());
-    }
+    void init() { server = std::make_unique<PictureServer>(); }
     void cleanup() { server.reset(); }
 
     void display_data()

@@ -40,9 +40,9 @@ private slots:
         for (const CategoryTab *tab : form().tabs)
             QVERIFY(!tab->showCheck->isChecked() && tab->windowOption->isChecked() && !tab->webOption->isChecked()
                     && !tab->forumOption->isChecked() && tab->author->isEditable());
-        for (QRadioButton *option : form().searchOptions)
-            QVERIFY(!option->isChecked());
-        QVERIFY(!form().allOption->isChecked() && form().ignoreAccents->isChecked());
+        const auto &s = form().searchOptions;
+        QVERIFY(std::none_of(s.begin(), s.end(), [](const QRadioButton *o) { return o->isChecked(); })
+                && !form().allOption->isChecked() && form().ignoreAccents->isChecked());
     }
 
     // On every tab, each button has an accelerator of its own among its

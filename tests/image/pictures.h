@@ -7,11 +7,9 @@
 #include "image/imagewindow.h"
 #include "support/programfixture.h"
 
-#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
-#include <QPainter>
 #include <QPointer>
 #include <QProcess>
 #include <QRadioButton>
@@ -38,7 +36,6 @@ public:
         });
     }
 
-    bool isListening() const { return m_server.isListening(); }
     quint16 port() const { return m_server.serverPort(); }
     void serve(const QString &path, const QByteArray &body, int status = 200) { m_responses.insert(path, {status, body}); }
     void hold(const QString &path) { m_responses.insert(path, {0, {}}); }
@@ -48,23 +45,15 @@ public:
     // Runs when a request has arrived, before it is answered.
     std::function<void()> onRequest;
 
-    // A port on which nothing listens.
-    static quint16 closedPort()
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        return probe.serverPort(); // closed when the probe goes
-    }
-
 private:
+    // Once the whole head of the request has come.
     void read(QTcpSocket *socket)
     {
-        QByteArray &pending = m_pending[socket];
-        pending += socket->readAll();
-        if (!pending.contains("\r\n\r\n"))
+        const QByteArray head = socket->peek(socket->bytesAvailable());
+        if (!head.contains("\r\n\r\n"))
             return;
-        const QString path = QUrl::fromPercentEncoding(pending.left(pending.indexOf("\r\n")).split(' ').value(1));
-        m_pending.remove(socket);
+        const QString path = QUrl::fromPercentEncoding(head.left(head.indexOf("\r\n")).split(' ').value(1));
+        socket->readAll();
         requests.append(path);
         QPointer<QTcpSocket> guard(socket);
         if (onRequest)
@@ -79,21 +68,7 @@ private:
 
     QTcpServer m_server;
     QHash<QString, std::pair<int, QByteArray>> m_responses;
-    QHash<QTcpSocket *, QByteArray> m_pending;
 };
-
-// A picture of this size with some content to compress, encoded in `format`.
-inline QByteArray encodedPicture(int width, int height, const char *format)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter(&image).fillRect(0, 0, width / 2, height / 2, Qt::darkBlue);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
 
 // A file ImageMagick makes from these arguments (the output is "out.EXT").
 inline QByteArray magickPicture(const QStringList &arguments)
@@ -102,6 +77,13 @@ inline QByteArray magickPicture(const QStringList &arguments)
     QProcess::execute("convert", arguments.mid(0, arguments.size() - 1) << dir.filePath(arguments.last()));
     QFile file(dir.filePath(arguments.last()));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A white picture of this size, its top left quarter navy, as an `extension` file.
+inline QByteArray encodedPicture(int width, int height, const QString &extension)
+{
+    return magickPicture({"-size", QStringLiteral("%1x%2").arg(width).arg(height), "xc:white", "-fill", "navy", "-draw",
+                          QStringLiteral("rectangle 0,0 %1,%2").arg(width / 2 - 1).arg(height / 2 - 1), "out." + extension});
 }
 
 struct Listed {
@@ -131,16 +113,16 @@ struct PictureProgram : ProgramFixture {
 
     image::ImageWindow *imageWindow() { return image::imageWindowFor(window.get()); }
 
-    // Clicks the list's tab, ticks "Afficher" and "Img fenêtre" when they
-    // are not, then clicks the entry's row; the window it opened.
-    image::ImageWindow *open(const Category &category, int row = 1)
+    // Clicks the list's tab, ticks "Afficher" when it is not and "Img
+    // fenêtre", then clicks the entry's row; the window it opened.
+    image::ImageWindow *open(const Category &category)
     {
         click(form().onglet->tabButton(category.tabIndex));
         CategoryTab &t = tab(category);
-        for (QAbstractButton *box : std::initializer_list<QAbstractButton *>{t.showCheck, t.windowOption})
-            if (!box->isChecked())
-                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-        clickCell(*t.grid, row, 1);
+        if (!t.showCheck->isChecked())
+            click(t.showCheck);
+        click(t.windowOption);
+        clickCell(*t.grid, 1, 1);
         return image::existingImageWindow(window.get());
     }
 

@@ -13,13 +13,12 @@ using namespace tabrix::test;
 
 namespace {
 
-// The picture window opened on a link the loopback server answers with this
-// status and body, with `convert` first on the path (a script; "none" for
-// no ImageMagick at all; empty for the real one): either the picture shown
-// at this size or the notice in its place.
+// The picture window opened on a link the loopback server answers with
+// this body (none: a 404), with `convert` first on the path (a script;
+// "none" for no ImageMagick at all; empty for the real one): either the
+// picture shown at this size or the notice in its place.
 struct Showing {
     QString path;
-    int status;
     QByteArray body, convert;
     QSize shown;
     QString notice;
@@ -27,28 +26,22 @@ struct Showing {
 
 void shows(const char *tag, const QString &path, const QByteArray &body, QSize shown)
 {
-    QTest::newRow(tag) << Showing{path, 200, body, {}, shown, {}};
+    QTest::newRow(tag) << Showing{path, body, {}, shown, {}};
 }
 
-void fails(const char *tag, const QString &path, int status, const QByteArray &body, const QString &notice,
-           const QByteArray &convert = {})
+void fails(const char *tag, const QString &path, const QByteArray &body, const QString &notice, const QByteArray &convert = {})
 {
-    QTest::newRow(tag) << Showing{path, status, body, convert, {}, notice};
+    QTest::newRow(tag) << Showing{path, body, convert, {}, notice};
 }
 
 // A script that stands for ImageMagick in a temporary folder put first on the path.
 struct FakeConvert {
     explicit FakeConvert(const QByteArray &script) : path(qgetenv("PATH"))
     {
-        if (script.isEmpty())
+        QFile tool(QDir(tools.path()).filePath("convert"));
+        if (script.isEmpty() || (script != "none" && !(tool.open(QIODevice::WriteOnly) && tool.write(script) > 0)))
             return;
-        if (script != "none") {
-            QFile tool(QDir(tools.path()).filePath("convert"));
-            tool.open(QIODevice::WriteOnly);
-            tool.write(script);
-            tool.close();
-            tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-        }
+        tool.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
         qputenv("PATH", QFile::encodeName(tools.path()) + (script == "none" ? QByteArray() : ':' + path));
     }
     ~FakeConvert() { qputenv("PATH", path); }
@@ -63,11 +56,7 @@ Q_DECLARE_METATYPE(Showing)
 class TestImageDisplay : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        server = std::make_unique<PictureServer>();
-        QVERIFY(server->isListening());
-    }
+    void init() { server = std::make_unique<PictureServer>(); }
     void cleanup() { server.reset(); }
 
     void display_data()
@@ -86,22 +75,22 @@ private slots:
         shows("two-page tiff", "/deux.tif", magickPicture({"-size", "300x200", "xc:navy", "xc:white", "out.tif"}), {300, 200});
 
         const QString notPicture = QStringLiteral("Le lien ne mène pas à une image JPEG, PNG, GIF, WebP, BMP ou TIFF.");
-        fails("not found", "/absente.jpg", 404, "<html>404</html>", "Image non téléchargée : le serveur a répondu 404.");
-        fails("web page", "/page.jpg", 200, "<!DOCTYPE html><html><body>Bonjour</body></html>", notPicture);
-        fails("over the size bound", "/enorme.jpg", 200, QByteArray::fromHex("ffd8ffe0") + QByteArray(1536 * 1024, '\0'),
+        fails("not found", "/absente.jpg", {}, "Image non téléchargée : le serveur a répondu 404.");
+        fails("web page", "/page.jpg", "<!DOCTYPE html><html><body>Bonjour</body></html>", notPicture);
+        fails("over the size bound", "/enorme.jpg", QByteArray::fromHex("ffd8ffe0") + QByteArray(1536 * 1024, '\0'),
               "Image non téléchargée : l'image dépasse 1 Mo.");
-        fails("broken jpeg", "/cassee.jpg", 200, QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(4000, 'x'),
+        fails("broken jpeg", "/cassee.jpg", QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(4000, 'x'),
               "ImageMagick n'a pas pu réduire l'image.");
-        fails("no ImageMagick", "/z1.jpg", 200, picture, "ImageMagick est introuvable : l'image ne peut pas être réduite.",
-              "none");
-        fails("hanging ImageMagick", "/z1.jpg", 200, picture, "La réduction de l'image a pris plus de 1 s.",
+        fails("no ImageMagick", "/z1.jpg", picture, "ImageMagick est introuvable : l'image ne peut pas être réduite.", "none");
+        fails("hanging ImageMagick", "/z1.jpg", picture, "La réduction de l'image a pris plus de 1 s.",
               "#!/bin/sh\nexec sleep 120\n");
     }
 
     void display()
     {
         QFETCH(Showing, c);
-        server->serve(c.path, c.body, c.status);
+        if (!c.body.isEmpty())
+            server->serve(c.path, c.body);
         PictureProgram program({listed(zarpo(), server->url(c.path))});
         QVERIFY(program.ok);
         program.imageWindow()->setDownloadLimits({30'000, 1024 * 1024});
@@ -118,9 +107,8 @@ private slots:
         QCOMPARE(server->requests, QStringList{c.path});
         QVERIFY2(program.services.messages.isEmpty(), qPrintable(program.services.lastText()));
         QCOMPARE(window->picture->text(), c.notice);
-        QCOMPARE(hasPicture(window->picture), c.notice.isEmpty());
-        if (c.notice.isEmpty()) {
-            QCOMPARE(window->picture->pixmap().size(), c.shown);
+        QCOMPARE(hasPicture(window->picture) ? window->picture->pixmap().size() : QSize(), c.shown);
+        if (c.shown.isValid()) {
             QVERIFY(paints(window->picture, QColor(0, 0, 128)));
             // A larger window gives the picture more room; it stays in the middle.
             const int width = window->picture->width();
@@ -128,10 +116,8 @@ private slots:
             QTRY_VERIFY(window->picture->width() == width + 300);
             QVERIFY(paints(window->picture, QColor(0, 0, 128)));
         }
-        QVERIFY(program.scratchFilesGone());
-        QVERIFY(QDir(elsewhere.path()).isEmpty());
-        QVERIFY(window->isVisible());
-        QVERIFY(!program.window->isVisible());
+        QVERIFY(program.scratchFilesGone() && QDir(elsewhere.path()).isEmpty());
+        QVERIFY(window->isVisible() && !program.window->isVisible());
     }
 
     // Escape while the picture is on its way or being shrunk: the window
@@ -157,21 +143,12 @@ private slots:
 
         image::ImageWindow *window = program.open(zarpo());
         QVERIFY(window->isBusy());
-        if (downloading)
-            QTRY_COMPARE(server->requests, QStringList{"/z1.jpg"});
-        else
-            QTRY_VERIFY(QFile(pidFile).size() > 0);
+        QTRY_VERIFY(downloading ? !server->requests.isEmpty() : QFile(pidFile).size() > 0);
         QTest::keyClick(window, Qt::Key_Escape);
 
-        QVERIFY(!window->isVisible());
-        QVERIFY(!window->isBusy());
-        QVERIFY(program.window->isVisible());
-        QVERIFY(program.scratchFilesGone());
-        if (!downloading) {
-            QFile pid(pidFile);
-            QVERIFY(pid.open(QIODevice::ReadOnly));
-            QCOMPARE(::kill(pid.readAll().trimmed().toInt(), 0), -1);
-        }
+        QVERIFY(!window->isVisible() && !window->isBusy() && program.window->isVisible() && program.scratchFilesGone());
+        QFile pid(pidFile); // the shrink's process has ended
+        QVERIFY(downloading || (pid.open(QIODevice::ReadOnly) && ::kill(pid.readAll().trimmed().toInt(), 0) == -1));
     }
 
     // A picture shown is kept: shown again at once with the server gone,
@@ -180,43 +157,40 @@ private slots:
     void keptPictures()
     {
         const quint16 port = server->port();
-        server->serve("/z.jpg", magickPicture({"-size", "300x200", "xc:navy", "out.jpg"}));
+        const auto plain = [](const char *colour) { return magickPicture({"-size", "300x200", colour, "out.jpg"}); };
+        server->serve("/z.jpg", plain("xc:navy"));
         PictureProgram program({listed(zarpo(), server->url("/z.jpg"))});
         QVERIFY(program.ok);
         image::ImageWindow *window = program.open(zarpo());
-        QTRY_VERIFY(!window->isBusy());
-        QVERIFY(QFile::exists(program.dir.file("images/zarpo-007.jpg")));
+        const auto shows = [&](QColor colour) {
+            return QTest::qWaitFor([&] { return !window->isBusy(); }) && paints(window->picture, colour);
+        };
+        QVERIFY(shows(Qt::darkBlue) && QFile::exists(program.dir.file("images/zarpo-007.jpg")));
         QTest::keyClick(window, Qt::Key_Escape);
 
         server.reset();
         program.open(zarpo());
-        QVERIFY(!window->isBusy());
-        QVERIFY(paints(window->picture, Qt::darkBlue));
+        QVERIFY(!window->isBusy() && paints(window->picture, Qt::darkBlue));
         const QString date = QDateTime::currentDateTime().toString("dd/MM/yyyy");
         QVERIFY2(window->keptNote->text().startsWith("Image gardée le " + date), qPrintable(window->keptNote->text()));
 
         QTest::mouseClick(window->refreshButton, Qt::LeftButton);
-        QTRY_VERIFY(!window->isBusy());
-        QVERIFY(paints(window->picture, Qt::darkBlue));
+        QVERIFY(shows(Qt::darkBlue));
         QVERIFY2(window->keptNote->text().endsWith("Image non téléchargée : connexion refusée."),
                  qPrintable(window->keptNote->text()));
 
         server = std::make_unique<PictureServer>(port);
-        server->serve("/z.jpg", magickPicture({"-size", "300x200", "xc:red", "out.jpg"}));
+        server->serve("/z.jpg", plain("xc:red"));
         QTest::mouseClick(window->refreshButton, Qt::LeftButton);
-        QTRY_VERIFY(!window->isBusy());
-        QVERIFY(paints(window->picture, Qt::red));
-        QVERIFY(window->keptNote->text().isEmpty());
+        QVERIFY(shows(Qt::red) && window->keptNote->text().isEmpty());
         QTest::keyClick(window, Qt::Key_Escape);
 
         // Another program gives the entry a new link.
-        server->serve("/autre.jpg", magickPicture({"-size", "300x200", "xc:white", "out.jpg"}));
+        server->serve("/autre.jpg", plain("xc:white"));
         execute(program.dir.catalogue(), "UPDATE zarpo SET url = '" + server->url("/autre.jpg") + "'");
         program.open(zarpo());
-        QTRY_VERIFY(!window->isBusy());
-        QVERIFY(paints(window->picture, Qt::white));
+        QVERIFY(shows(Qt::white) && program.scratchFilesGone());
         QCOMPARE(server->requests, QStringList({"/z.jpg", "/autre.jpg"}));
-        QVERIFY(program.scratchFilesGone());
     }
 
 private:

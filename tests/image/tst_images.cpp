@@ -18,17 +18,16 @@ private slots:
         server = std::make_unique<PictureServer>();
         dir = std::make_unique<ProgramDir>();
         createEmptyCatalogue(dir->catalogue());
-        auto at = [&](const QString &file) { return server->url("/" + file); };
-        insertEntries(dir->catalogue(), zarpo(),
-                      {entry("001", "a", "Zoé", at("zarpo-001.jpg")), entry("002", "b", "Zoé", at("zarpo-002.jpg")),
-                       entry("003", "c", "Zoé", at("zarpo-003.jpg")), entry("004", "d", "Zoé", at("zarpo-004.jpg")),
-                       entry("005", "e", "Zoé", at("mort.jpg")), entry("006", "f", "Zoé", at("page.jpg")),
-                       entry("007", "g", "Zoé", notAvailable())});
-        insertEntries(dir->catalogue(), melvi(),
-                      {entry("001", "h", "Zoé", at("melvi-001.jpg")), entry("002", "i", "Zoé", "ftp://x.fr/i.jpg")});
+        insertEntries(dir->catalogue(), zarpo(), numberedEntries(7));
+        insertEntries(dir->catalogue(), melvi(), numberedEntries(2));
+        // Pictures for zarpo 001 to 004 and melvi 001; zarpo 005 a dead link,
+        // 006 a web page, 007 no link; melvi 002 not a web address.
+        const QString at = server->url("/");
+        execute(dir->catalogue(), "UPDATE zarpo SET url = CASE WHEN ref < '007' THEN '" + at + "zarpo-' || ref || '.jpg' END;"
+                                  "UPDATE melvi SET url = CASE ref WHEN '001' THEN '" + at + "melvi-001.jpg' ELSE 'ftp://x.fr/i.jpg' END");
         for (const char *name : {"zarpo-001.jpg", "zarpo-002.jpg", "zarpo-003.jpg", "zarpo-004.jpg", "melvi-001.jpg"})
             server->serve(QString("/") + name, picture);
-        server->serve("/page.jpg", "<html>Bonjour</html>");
+        server->serve("/zarpo-006.jpg", "<html>Bonjour</html>");
     }
 
     void killedRunResumesAndReports()

@@ -44,9 +44,8 @@ private slots:
         QTest::newRow("trunda, gif") << Opening{2, "http://127.0.0.1:1/z.gif", "Format GIF non supporté. ", I::Critical};
         QTest::newRow("titres, svg") << Opening{3, "http://127.0.0.1:1/z.svg", "Extension invalide.", I::None};
         // Nothing listens on the link's port: the window opens all the same.
-        const QString closed = QStringLiteral("http://127.0.0.1:%1/z.jpg").arg(PictureServer::closedPort());
         QTest::newRow("zarpo, closed port")
-            << Opening{0, closed, "", I::None, "Image non téléchargée : connexion refusée."};
+            << Opening{0, "http://127.0.0.1:1/z.jpg", "", I::None, "Image non téléchargée : connexion refusée."};
     }
 
     void opening()
@@ -59,29 +58,19 @@ private slots:
 
         for (const char *name : {"image_url.jpg", "image2_url.jpg", "image2_url-1.jpg"}) // left by an earlier run
             QVERIFY(QFile(program.dir.file(name)).open(QIODevice::WriteOnly));
-        bool openMeanwhile = false;
-        program.services.onMessage = [&](const RecordingServices::Message &) {
-            openMeanwhile = program.imageWindow()->isVisible();
+        QStringList said; // each message with its icon, and whether the window is open meanwhile
+        program.services.onMessage = [&](const RecordingServices::Message &m) {
+            said << QStringLiteral("%1 %2 %3").arg(m.text).arg(int(m.icon)).arg(program.imageWindow()->isVisible());
         };
         image::ImageWindow *window = program.open(category);
         QTRY_VERIFY(!window->isBusy());
 
-        QCOMPARE(program.services.messages.size(), c.message.isEmpty() ? 0 : 1);
-        if (!c.message.isEmpty()) {
-            QCOMPARE(program.services.messages.first().text, c.message);
-            QCOMPARE(program.services.messages.first().icon, c.icon);
-            QVERIFY(openMeanwhile);
-        }
+        QCOMPARE(said, c.message.isEmpty() ? QStringList() : QStringList{QStringLiteral("%1 %2 1").arg(c.message).arg(int(c.icon))});
         // The window stays open, without a picture, its boxes filled.
-        QVERIFY(window->isVisible());
-        QVERIFY(!program.window->isVisible());
-        QVERIFY(!hasPicture(window->picture));
-        QCOMPARE(window->picture->text(), c.notice);
-        QCOMPARE(window->ref->text(), QStringLiteral("007"));
-        QCOMPARE(window->name->text(), QStringLiteral("Tour penchée"));
-        QCOMPARE(window->link->text(), c.link.value_or(QString()));
-        QCOMPARE(window->forumLink->text(), forum);
-        QVERIFY(program.scratchFilesGone());
+        QVERIFY(window->isVisible() && !program.window->isVisible() && !hasPicture(window->picture) && program.scratchFilesGone());
+        QCOMPARE((QStringList{window->picture->text(), window->ref->text(), window->name->text(), window->link->text(),
+                              window->forumLink->text()}),
+                 (QStringList{c.notice, "007", "Tour penchée", c.link.value_or(QString()), forum}));
     }
 
     void escapeGivesBackTheMainWindow()
@@ -124,9 +113,8 @@ private slots:
         // A refused link: the picture of the previous opening is gone.
         program.open(trunda());
         QVERIFY(!hasPicture(window->picture));
-        QCOMPARE(window->ref->text(), QStringLiteral("011"));
-        QCOMPARE(window->name->text(), QStringLiteral("Pont"));
-        QVERIFY(window->forumLink->text().isEmpty());
+        QCOMPARE((QStringList{window->ref->text(), window->name->text(), window->forumLink->text()}),
+                 (QStringList{"011", "Pont", ""}));
     }
 };
 

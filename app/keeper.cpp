@@ -23,7 +23,6 @@ void attach(MainForm &form, Context &context)
         PendingEdits::of(*tab);
         showCutTextsAsTips(tab->grid);
     }
-    showCutTextsAsTips(form.grilleSearch);
 
     form.onglet->setChangeGuard([&form, &context](int) { return mayDropEdits(form, *context.services); });
     QObject::connect(form.onglet, &TabControl::currentChanged, form.window,

@@ -32,7 +32,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    QWidget *buildSearchPage();
 
     std::unique_ptr<Catalogue> m_catalogue;
     Context m_context;

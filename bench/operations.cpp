@@ -4,7 +4,7 @@
 #include "scenario.h"
 
 #include "app/startup.h"
-#include "search/searchtab.h"
+#include "search/searchpage.h"
 #include "store/entrynumber.h"
 #include "stats/statspage.h"
 #include "stats/tabchange.h"
@@ -118,16 +118,29 @@ Work tabChange(MainWindow &window)
     return {settle, [&form] { form.onglet->setCurrentIndex(form.onglet->currentIndex() == 0 ? 1 : 0); }};
 }
 
+// A control of the main window by its name; the run stops when there is none.
+template <typename T>
+T *control(const MainForm &form, const QString &name)
+{
+    T *found = form.window->findChild<T *>(name);
+    if (!found)
+        fail(QStringLiteral("fenêtre sans « %1 »").arg(name));
+    return found;
+}
+
 Work melviSearch(MainWindow &window, const QString &criterion)
 {
     MainForm &form = window.form();
-    auto prepare = [&form, criterion] {
+    auto *option = control<QRadioButton>(form, melvi().searchOption);
+    auto *box = control<QLineEdit>(form, QStringLiteral("cherche"));
+    auto *go = control<QPushButton>(form, QStringLiteral("bt_search"));
+    auto prepare = [&form, option, box, criterion] {
         settle();
         form.onglet->setCurrentIndex(searchPage);
-        form.searchOptions[std::size_t(melvi().id)]->setChecked(true);
-        form.cherche->setText(criterion);
+        option->setChecked(true);
+        box->setText(criterion);
     };
-    return {prepare, [&form] { form.btSearch->click(); }};
+    return {prepare, [go] { go->click(); }};
 }
 
 std::vector<Measure> measureTabChange(const Setup &setup, MainWindow &window)
@@ -155,8 +168,7 @@ std::vector<Measure> measureTabChange(const Setup &setup, MainWindow &window)
 std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
 {
     MainForm &form = window.form();
-    if (!form.window->findChild<search::SearchTab *>())
-        fail(QStringLiteral("onglet Recherche sans son comportement"));
+    Grid *results = control<Grid>(form, QStringLiteral("grille_search"));
     BareDatabase bare(setup.catalogue());
     // About a tenth of the generated places contain these letters.
     const QString criterion = QStringLiteral("ro");
@@ -167,7 +179,7 @@ std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
                                 QStringLiteral("même WHERE en SQL, mêmes majuscules"),
                                 {settle, [&] { floorFound = bare.rows(where, {criterion.toUpper()}); }}, 2);
     expectNoMessage(setup, search.name);
-    const int found = form.grilleSearch->rows() - 2;
+    const int found = results->rows() - 2;
     if (found < 50 || found > 200 || floorFound != found)
         fail(QStringLiteral("la recherche de « %1 » trouve %2 entrées, le SQL %3").arg(criterion).arg(found).arg(floorFound));
     search.name += QStringLiteral(" (« %1 » : %2 trouvées)").arg(criterion).arg(found);
@@ -176,7 +188,7 @@ std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
     // so it runs the tab-change handling too: its floor is the statistics'
     // SQL and the list in the order its grid shows.
     const int resultRow = 1 + found / 2;
-    const int number = leadingNumber(form.grilleSearch->text(resultRow, 0));
+    const int number = leadingNumber(results->text(resultRow, 0));
     Grid &grid = *form.tab(melvi()).grid;
     const QStringList jumpQueries = statisticsQueries() << listQuery(melvi());
     Measure jump = timeBeside(
@@ -185,7 +197,7 @@ std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
              settle();
              form.onglet->setCurrentIndex(searchPage);
          },
-         [&] { emit form.grilleSearch->cellClicked(resultRow, 0); }},
+         [&] { emit results->cellClicked(resultRow, 0); }},
         QStringLiteral("SQL des statistiques et de la liste"), {settle, [&] { stepAll(bare, jumpQueries); }}, 2);
     if (form.onglet->currentIndex() != melvi().tabIndex ||
         leadingNumber(grid.text(grid.row(), 0)) != number ||
@@ -198,9 +210,13 @@ std::vector<Measure> measureSearch(const Setup &setup, MainWindow &window)
 std::vector<Measure> measureAllLists(const Setup &setup, MainWindow &window)
 {
     MainForm &form = window.form();
+    Grid *results = control<Grid>(form, QStringLiteral("grille_search"));
+    auto *all = control<QRadioButton>(form, QStringLiteral("opt_toutes"));
+    auto *box = control<QLineEdit>(form, QStringLiteral("cherche"));
+    auto *go = control<QPushButton>(form, QStringLiteral("bt_search"));
     BareDatabase bare(setup.catalogue());
     // "Ignorer les accents" as it is at start: ticked.
-    if (!form.ignoreAccents->isChecked())
+    if (!control<QCheckBox>(form, QStringLiteral("chk_sans_accents"))->isChecked())
         fail(QStringLiteral("« Ignorer les accents » n'est pas coché au départ"));
     const QString criterion = QStringLiteral("ré");
     QStringList selects;
@@ -214,14 +230,14 @@ std::vector<Measure> measureAllLists(const Setup &setup, MainWindow &window)
         {[&] {
              settle();
              form.onglet->setCurrentIndex(searchPage);
-             form.allOption->setChecked(true);
-             form.cherche->setText(criterion);
+             all->setChecked(true);
+             box->setText(criterion);
          },
-         [&] { form.btSearch->click(); }},
+         [&] { go->click(); }},
         QStringLiteral("même WHERE sur les 4 listes en SQL, mêmes clés"),
         {settle, [&] { floorFound = bare.rows(where, {frenchSortKey(criterion)}); }}, 2);
     expectNoMessage(setup, search.name);
-    const int found = form.grilleSearch->rows() - 2;
+    const int found = results->rows() - 2;
     if (found < 50 || floorFound != found)
         fail(QStringLiteral("la recherche de « %1 » dans toutes les listes trouve %2 entrées, le SQL %3")
                  .arg(criterion)

@@ -1,5 +1,6 @@
 #include "check/checkwindow.h"
 #include "check/resultfile.h"
+#include "search/searchpage.h"
 #include "store/catalogue.h"
 #include "store/filekind.h"
 #include "ui/mainform.h"
@@ -180,7 +181,7 @@ void attach(MainForm &form, Context &context)
         bool running = false;
     };
     auto state = std::make_shared<State>();
-    QObject::connect(form.btLast, &QPushButton::clicked, form.window, [&context, owner = form.window, state] {
+    QObject::connect(form.search, &search::SearchPage::checkRequested, form.window, [&context, owner = form.window, state] {
         // One check at a time; a window still open shows the new numbers.
         if (state->running)
             return;

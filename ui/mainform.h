@@ -19,6 +19,9 @@ class QWidget;
 namespace tabrix {
 
 class Catalogue;
+namespace search {
+class SearchPage;
+}
 namespace stats {
 class StatsPage;
 }
@@ -39,17 +42,7 @@ struct MainForm {
     TabControl *onglet = nullptr;
     std::array<CategoryTab *, 4> tabs{};
 
-    // "Recherche"
-    QLineEdit *cherche = nullptr;
-    std::array<QRadioButton *, 4> searchOptions{};
-    QRadioButton *allOption = nullptr;         // "Toutes"
-    QCheckBox *ignoreAccents = nullptr;        // "Ignorer les accents"
-    QPushButton *btSearch = nullptr;
-    Grid *grilleSearch = nullptr;
-    QLabel *nbTrouve = nullptr;
-    QLabel *nbFounded = nullptr;
-    QPushButton *btLast = nullptr;
-
+    search::SearchPage *search = nullptr;
     stats::StatsPage *stats = nullptr;
 
     CategoryTab &tab(const Category &category) const { return *tabs[std::size_t(category.id)]; }

@@ -40,9 +40,9 @@ private slots:
         for (const CategoryTab *tab : form().tabs)
             QVERIFY(!tab->showCheck->isChecked() && tab->windowOption->isChecked() && !tab->webOption->isChecked()
                     && !tab->forumOption->isChecked() && tab->author->isEditable());
-        const auto &s = form().searchOptions;
-        QVERIFY(std::none_of(s.begin(), s.end(), [](const QRadioButton *o) { return o->isChecked(); })
-                && !form().allOption->isChecked() && form().ignoreAccents->isChecked());
+        const QList<QRadioButton *> s = m_f->find<QWidget>("page_recherche")->findChildren<QRadioButton *>();
+        QVERIFY(s.size() == 5 && std::none_of(s.begin(), s.end(), [](const QRadioButton *o) { return o->isChecked(); })
+                && m_f->find<QCheckBox>("chk_sans_accents")->isChecked());
     }
 
     // On every tab, each button has an accelerator of its own among its
@@ -66,7 +66,7 @@ private slots:
         click(form().onglet->tabButton(3));
         QVERIFY(m_f->activate());
         QTest::keyClick(m_f->window.get(), Qt::Key_D, Qt::AltModifier);
-        QTRY_VERIFY(form().searchOptions[std::size_t(trunda().id)]->isChecked());
+        QTRY_VERIFY(m_f->find<QRadioButton>(trunda().searchOption)->isChecked());
         QTest::keyClick(m_f->window.get(), Qt::Key_S, Qt::AltModifier);
         QTRY_COMPARE(form().onglet->currentIndex(), 4);
         click(form().onglet->tabButton(0));
@@ -75,12 +75,14 @@ private slots:
     void tabOrderFollowsReadingOrder()
     {
         const CategoryTab &t = *form().tabs[0];
-        const auto &s = form().searchOptions;
+        QList<QWidget *> search;
+        for (const char *name : {"opt_zarpo", "opt_melvi", "opt_Trunda", "opt_titres", "opt_toutes", "cherche", "bt_search",
+                                 "chk_sans_accents", "grille_search", "bt_last"})
+            search << m_f->find<QWidget>(name);
         for (const QList<QWidget *> &expected : std::vector<QList<QWidget *>>{
                  {t.grid, t.number, t.name, t.author, t.url, t.link, t.addButton, t.updateButton, t.topButton,
                   t.bottomButton, t.showCheck, t.windowOption, t.webOption, t.forumOption},
-                 {s[0], s[1], s[2], s[3], form().allOption, form().cherche, form().btSearch, form().ignoreAccents,
-                  form().grilleSearch, form().btLast}}) {
+                 search}) {
             QList<QWidget *> chain;
             for (QWidget *w = expected.first(); chain.size() < expected.size(); w = w->nextInFocusChain())
                 if (expected.contains(w) && !chain.contains(w))

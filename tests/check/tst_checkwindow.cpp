@@ -78,7 +78,7 @@ struct Program : ProgramFixture {
     }
 
     void finderWillWrite(const QByteArray &bytes) { writeBytes(dir.file("finder-output.ini"), bytes); }
-    void clickCheck() { click(window->form().btLast); }
+    void clickCheck() { click(find<QPushButton>("bt_last")); }
     CheckWindow *resultWindow() const { return window ? window->findChild<CheckWindow *>() : nullptr; }
     int finderRuns() const { return int(fileBytes(dir.file("finder-runs.txt")).count('\n')); }
 };
@@ -254,7 +254,7 @@ private slots:
             if (QWidget *box = QApplication::activeModalWidget())
                 closedByTest = box->close();
         });
-        click(window->form().btLast);
+        click(window->findChild<QPushButton *>("bt_last"));
         QVERIFY(shown && !closedByTest);
         verifyBoxes(window->findChild<CheckWindow *>(), "0/0 0/0 0/0 0/0");
     }

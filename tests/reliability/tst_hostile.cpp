@@ -102,14 +102,12 @@ private slots:
         // A search for the name finds it where it was stored, and nothing
         // else; any text may be searched for.
         if (field == 1) {
-            MainForm &form = p.form();
-            click(form.searchOptions[std::size_t(category.id)]);
-            typeInto(form.cherche, text);
-            click(form.btSearch);
-            QCOMPARE(form.cherche->text(), text.trimmed());
+            p.search(category.searchOption, text);
+            QCOMPARE(p.find<QLineEdit>("cherche")->text(), text.trimmed());
             QCOMPARE(p.services.messages.size(), qsizetype(!storable));
-            QCOMPARE(form.nbTrouve->text(), storable ? QStringLiteral("1 élément(s) trouvé(s).") : QStringLiteral("0 élément trouvé."));
-            QCOMPARE(form.grilleSearch->text(1, 1), storable ? text : QStringLiteral("Non trouvé"));
+            QCOMPARE(p.find<QLabel>(QStringLiteral("nb_trouvé"))->text(),
+                     storable ? QStringLiteral("1 élément(s) trouvé(s).") : QStringLiteral("0 élément trouvé."));
+            QCOMPARE(p.find<Grid>("grille_search")->text(1, 1), storable ? text : QStringLiteral("Non trouvé"));
         }
         // The file, read by another connection, holds the text as typed and
         // nothing else changed.

@@ -54,11 +54,8 @@ private slots:
         // Every list shown; a search reads them again.
         for (const Category &category : categories())
             QCOMPARE(p.grid(category).size(), std::size_t(fixtureEntries + 1));
-        MainForm &form = p.window->form();
-        click(form.searchOptions[std::size_t(titres().id)]);
-        typeInto(form.cherche, QStringLiteral("énigme 1"));
-        click(form.btSearch);
-        QCOMPARE(form.nbTrouve->text(), QStringLiteral("4 élément(s) trouvé(s)."));
+        p.search(titres().searchOption, QStringLiteral("énigme 1"));
+        QCOMPARE(p.find<QLabel>(QStringLiteral("nb_trouvé"))->text(), QStringLiteral("4 élément(s) trouvé(s)."));
         QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.lastText()));
         for (const bool update : {false, true}) {
             const Category &category = update ? titres() : zarpo();

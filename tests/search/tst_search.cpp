@@ -111,53 +111,53 @@ private slots:
         if (c.option >= 0)
             click(option(c.option));
         if (c.heedAccents)
-            QTest::mouseClick(form().ignoreAccents, Qt::LeftButton, {}, QPoint(6, form().ignoreAccents->height() / 2));
+            QTest::mouseClick(accents(), Qt::LeftButton, {}, QPoint(6, accents()->height() / 2));
         // An earlier result the failed checks must leave in place.
-        form().grilleSearch->setRowTexts({{"999", "Résultat précédent"}, {"", ""}});
-        const Rows before = dataRows(*form().grilleSearch);
-        typeText(form().cherche, c.typed);
+        results()->setRowTexts({{"999", "Résultat précédent"}, {"", ""}});
+        const Rows before = dataRows(*results());
+        typeText(criterion(), c.typed);
 
-        click(form().btSearch);
+        click(go());
 
         QCOMPARE(p->services.messages.size(), c.message.isEmpty() ? 0 : 1);
         if (!c.message.isEmpty())
             QVERIFY(p->services.lastText() == c.message && p->services.messages.first().icon == MessageIcon::Exclamation);
         // The criterion is trimmed once a list is chosen.
-        QCOMPARE(form().cherche->text(), c.option < 0 ? c.typed : c.typed.trimmed());
-        QCOMPARE(dataRows(*form().grilleSearch), c.results.isEmpty() ? before : c.results);
-        QCOMPARE(form().nbTrouve->text(), c.count);
+        QCOMPARE(criterion()->text(), c.option < 0 ? c.typed : c.typed.trimmed());
+        QCOMPARE(dataRows(*results()), c.results.isEmpty() ? before : c.results);
+        QCOMPARE(count()->text(), c.count);
 
         // Another option, each one in some row, empties the criterion and the results.
         const int other = (c.option + 3) % 5;
         click(option(other));
-        QCOMPARE(form().cherche->text(), QString());
-        QCOMPARE(dataRows(*form().grilleSearch), (Rows{QStringList(other == 4 ? 4 : 3)}));
-        QCOMPARE(form().nbTrouve->text(), QStringLiteral("0 élément trouvé."));
+        QCOMPARE(criterion()->text(), QString());
+        QCOMPARE(dataRows(*results()), (Rows{QStringList(other == 4 ? 4 : 3)}));
+        QCOMPARE(count()->text(), QStringLiteral("0 élément trouvé."));
     }
 
     void enterRunsTheSearchOrJumps()
     {
         click(option(melvi().id));
-        QTest::mouseClick(form().cherche, Qt::LeftButton);
-        typeText(form().cherche, QStringLiteral("port"));
-        QTest::keyClick(form().cherche, Qt::Key_Return);
-        QCOMPARE(form().nbTrouve->text(), QStringLiteral("2 élément(s) trouvé(s)."));
+        QTest::mouseClick(criterion(), Qt::LeftButton);
+        typeText(criterion(), QStringLiteral("port"));
+        QTest::keyClick(criterion(), Qt::Key_Return);
+        QCOMPARE(count()->text(), QStringLiteral("2 élément(s) trouvé(s)."));
 
         // Enter on another button presses that button, not "GO !".
-        QSignalSpy pressed(form().btLast, &QPushButton::clicked);
-        typeText(form().cherche, QStringLiteral(" Lyon"));
+        QSignalSpy pressed(checkButton(), &QPushButton::clicked);
+        typeText(criterion(), QStringLiteral(" Lyon"));
         for (int i = 0; i < 4; ++i) // "GO !", "Ignorer les accents", the results, "Vérifier les MAJ"
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), form().btLast);
-        QTest::keyClick(form().btLast, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), checkButton());
+        QTest::keyClick(checkButton(), Qt::Key_Return);
         QCOMPARE(pressed.size(), 1);
-        QCOMPARE(form().nbTrouve->text(), QStringLiteral("2 élément(s) trouvé(s)."));
+        QCOMPARE(count()->text(), QStringLiteral("2 élément(s) trouvé(s)."));
 
         // On the results, Enter jumps to the current one.
-        QTest::keyClick(form().btLast, Qt::Key_Tab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), form().grilleSearch);
-        QTest::keyClick(form().grilleSearch, Qt::Key_Down);
-        QTest::keyClick(form().grilleSearch, Qt::Key_Return);
+        QTest::keyClick(checkButton(), Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), results());
+        QTest::keyClick(results(), Qt::Key_Down);
+        QTest::keyClick(results(), Qt::Key_Return);
         QCOMPARE(form().onglet->currentIndex(), melvi().tabIndex);
         QCOMPARE(form().tab(melvi()).grid->jumpRow(), form().tab(melvi()).grid->rowShowing(0, "004"));
     }
@@ -191,14 +191,14 @@ private slots:
         p->fillAllFields();
 
         search(option(category.id), QStringLiteral("énigme %1").arg(entry));
-        QCOMPARE(form().grilleSearch->text(1, 1), QStringLiteral("Énigme %1").arg(entry));
+        QCOMPARE(results()->text(1, 1), QStringLiteral("Énigme %1").arg(entry));
         clickResult(1, 1);
         QCOMPARE(form().onglet->currentIndex(), category.tabIndex);
         QCOMPARE(paintedCells(grid), QStringList{QStringLiteral("%1:1y").arg(row)});
         QCOMPARE(grid.topRow(), row);
         QCOMPARE(grid.row(), row);
         QCOMPARE(p->firstFilledField(), QString());
-        QCOMPARE(p->window->findChild<Grid *>("zarpo_stats")->text(1, 1), QStringLiteral("100")); // the tab change ran first
+        QCOMPARE(p->find<Grid>("zarpo_stats")->text(1, 1), QStringLiteral("100")); // the tab change ran first
         // A click on the entry loads it; its row shows that, the yellow stays.
         clickCell(grid, row, 1);
         QCOMPARE(paintedCells(grid), (QStringList{QStringLiteral("%1:0b").arg(row), QStringLiteral("%1:1y").arg(row),
@@ -217,8 +217,8 @@ private slots:
     {
         // Zarpo 012 and 120 … 129, then Trunda 012 and 120: the jump goes to
         // the result's own list.
-        search(form().allOption, QStringLiteral("Énigme 12"));
-        QCOMPARE(dataRows(*form().grilleSearch).at(11), (QStringList{"012", "Énigme 12", "Hélène", "Trunda"}));
+        search(option(4), QStringLiteral("Énigme 12"));
+        QCOMPARE(dataRows(*results()).at(11), (QStringList{"012", "Énigme 12", "Hélène", "Trunda"}));
         clickResult(12, 1);
         QCOMPARE(form().onglet->currentIndex(), trunda().tabIndex);
         QCOMPARE(paintedCells(*form().tab(trunda()).grid), QStringList{"12:1y"});
@@ -241,31 +241,40 @@ private slots:
             insertEntries(p->dir.catalogue(), zarpo(), {entry("201", "Énigme 201", "Zoé")});
         search(option(0), c.criterion);
         if (c.cleared)
-            click(form().searchOptions[0]);
-        typeText(form().cherche, QStringLiteral(" gardé"));
-        const Rows results = dataRows(*form().grilleSearch);
-        QVERIFY(!c.late || results[0][0] == "201");
+            click(option(0));
+        typeText(criterion(), QStringLiteral(" gardé"));
+        const Rows shown = dataRows(*results());
+        QVERIFY(!c.late || shown[0][0] == "201");
 
         clickResult(c.row, c.column);
         QCOMPARE(form().onglet->currentIndex(), 3);
         QCOMPARE(paintedCells(*tab.grid), QStringList());
-        QCOMPARE(form().cherche->text(), (c.cleared ? "" : c.criterion) + QStringLiteral(" gardé"));
-        QCOMPARE(dataRows(*form().grilleSearch), results);
+        QCOMPARE(criterion()->text(), (c.cleared ? "" : c.criterion) + QStringLiteral(" gardé"));
+        QCOMPARE(dataRows(*results()), shown);
         QVERIFY(p->services.messages.isEmpty());
     }
 
 private:
     MainForm &form() { return p->form(); }
-    QRadioButton *option(int id) { return id == 4 ? form().allOption : form().searchOptions[std::size_t(id)]; }
-    void clickResult(int row, int column) { clickCell(*form().grilleSearch, row, column); }
+    QRadioButton *option(int id)
+    {
+        return p->find<QRadioButton>(id == 4 ? QStringLiteral("opt_toutes") : categories()[std::size_t(id)].searchOption);
+    }
+    QLineEdit *criterion() { return p->find<QLineEdit>("cherche"); }
+    QPushButton *go() { return p->find<QPushButton>("bt_search"); }
+    QCheckBox *accents() { return p->find<QCheckBox>("chk_sans_accents"); }
+    Grid *results() { return p->find<Grid>("grille_search"); }
+    QLabel *count() { return p->find<QLabel>(QStringLiteral("nb_trouvé")); }
+    QPushButton *checkButton() { return p->find<QPushButton>("bt_last"); }
+    void clickResult(int row, int column) { clickCell(*results(), row, column); }
     // Chooses the list on the "Recherche" tab (which empties the criterion),
-    // types `criterion` and searches.
-    void search(QRadioButton *option, const QString &criterion)
+    // types `text` and searches.
+    void search(QRadioButton *option, const QString &text)
     {
         click(form().onglet->tabButton(3));
         click(option);
-        typeText(form().cherche, criterion);
-        click(form().btSearch);
+        typeText(criterion(), text);
+        click(go());
     }
     std::unique_ptr<ProgramFixture> p;
 };

@@ -120,7 +120,7 @@ private slots:
             QCOMPARE(form.tabs[i]->grid->row(), currentRows[i]);
         }
         for (const Category &category : categories())
-            QCOMPARE(dataRows(*p.window->findChild<Grid *>(category.statsGrid())), expectedRows(category, c.noAuthors));
+            QCOMPARE(dataRows(*p.find<Grid>(category.statsGrid())), expectedRows(category, c.noAuthors));
         QVERIFY(p.services.messages.isEmpty());
     }
 

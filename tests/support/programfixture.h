@@ -73,6 +73,17 @@ struct ProgramFixture {
     }
 
     MainForm &form() { return window->form(); }
+    // A control of the window, by its name.
+    template <typename T>
+    T *find(const QString &name) const { return window->findChild<T *>(name); }
+    // Chooses a list on the "Recherche" tab by its option's name, types the
+    // criterion and presses "GO !".
+    void search(const QString &option, const QString &text)
+    {
+        click(find<QAbstractButton>(option));
+        typeInto(find<QLineEdit>("cherche"), text);
+        click(find<QAbstractButton>("bt_search"));
+    }
     CategoryTab &tab(const Category &category) { return window->form().tab(category); }
 
     // Opens the list's tab and types into its edit fields: number, name,

@@ -101,8 +101,8 @@ void loadEntry(MainForm &form, Context &context, const Category &category, int r
     tab.number->setText(ref);
     tab.name->setText(grid.text(row, 1));
     tab.setAuthorText(grid.text(row, 2));
-    tab.url->clear();
-    tab.link->clear();
+    tab.url->setText(QString());
+    tab.link->setText(QString());
     tab.grid->setLoadedRow(row);
     // A long text shows its beginning.
     for (QLineEdit *box : {tab.number, tab.name, tab.author->lineEdit()})

@@ -24,13 +24,13 @@ QString question(const Change &change, const Category &category)
 {
     if (change.kind == Change::Kind::Add) {
         QString text = QStringLiteral("Annuler l'ajout du n° %1 %2 dans la liste %3 ?\n\nL'entrée sera supprimée")
-                           .arg(change.after.ref, described(change.after), category.word);
+                           .arg(change.after.ref, described(change.after), category.tabCaption);
         if (change.addedAuthor)
             text += QStringLiteral(", ainsi que l'auteur « %1 » que cet ajout avait enregistré").arg(*change.addedAuthor);
         return text + QLatin1Char('.');
     }
     return QStringLiteral("Annuler la MAJ du n° %1 dans la liste %2 ?\n\nL'entrée redeviendra %3 au lieu de %4.")
-        .arg(change.after.ref, category.word, described(*change.before), described(change.after));
+        .arg(change.after.ref, category.tabCaption, described(*change.before), described(change.after));
 }
 
 // The grid without the row that shows `number`.

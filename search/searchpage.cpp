@@ -229,6 +229,7 @@ void jump(MainForm &form, const Category &category, int number)
     grid.setCurrentCell(row, GridModel::jumpColumn);
     grid.setTopRow(row);
     grid.setJumpRow(row);
+    grid.ignoreMouseForADoubleClick();
     tab.clearFields();
 }
 

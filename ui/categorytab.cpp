@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,6 +27,26 @@ QLineEdit *lineEdit(const QString &name, QWidget *parent)
     edit->setObjectName(name);
     return edit;
 }
+
+// Ctrl+Z in a box with nothing of its own to undo is the list's undo,
+// which the box would otherwise take for itself.
+class ListUndoInEmptyHistory : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride || !static_cast<QKeyEvent *>(event)->matches(QKeySequence::Undo))
+            return false;
+        auto *box = qobject_cast<QLineEdit *>(watched);
+        if (auto *combo = qobject_cast<QComboBox *>(watched))
+            box = combo->lineEdit();
+        if (!box || box->isUndoAvailable())
+            return false;
+        event->ignore();
+        return true;
+    }
+};
 
 QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
 {
@@ -46,6 +67,9 @@ CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(pa
     makeButtons();
     makeFrame();
     layOut();
+    auto *undoFilter = new ListUndoInEmptyHistory(this);
+    for (QWidget *box : std::initializer_list<QWidget *>{number, name, author, author->lineEdit(), url, link})
+        box->installEventFilter(undoFilter);
 }
 
 void CategoryTab::makeFields()
@@ -155,11 +179,10 @@ void CategoryTab::setAuthorText(const QString &text)
 
 void CategoryTab::clearFields()
 {
-    number->clear();
-    name->clear();
+    // Emptied with their typing history: Ctrl+Z then undoes the list's last change.
+    for (QLineEdit *box : {number, name, url, link})
+        box->setText(QString());
     author->setEditText(QString());
-    url->clear();
-    link->clear();
     grid->setLoadedRow(0);
     proposeNextNumber();
 }

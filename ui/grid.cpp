@@ -2,6 +2,7 @@
 
 #include "ui/colours.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -329,6 +330,22 @@ void Grid::setTopRow(int row)
     executeDelayedItemsLayout();
     updateGeometries();
     scrollTo(m_model->index(dataRow, 0), QAbstractItemView::PositionAtTop);
+}
+
+void Grid::ignoreMouseForADoubleClick()
+{
+    m_mouseIgnored.setRemainingTime(QApplication::doubleClickInterval());
+}
+
+bool Grid::viewportEvent(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick)
+        && !m_mouseIgnored.hasExpired()) {
+        event->accept();
+        return true;
+    }
+    return QTableView::viewportEvent(event);
 }
 
 void Grid::showEvent(QShowEvent *event)

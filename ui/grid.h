@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QStringList>
 #include <QTableView>
@@ -100,6 +101,11 @@ public:
     int loadedRow() const { return m_model->markedRow() + 1; }
     void setLoadedRow(int row);
 
+    // For the time of a double click the mouse does nothing on the rows: the
+    // second click of a double click begun elsewhere (on a search result that
+    // brought this grid up) must not land on whatever row is under it.
+    void ignoreMouseForADoubleClick();
+
     void setColumnAlignment(int column, Qt::Alignment alignment) { m_model->setAlignment(column, alignment); }
     // Orders the data rows by the numbers in `column`, largest first; rows
     // whose cell is not a number go to the bottom.
@@ -109,6 +115,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     // Enter and Space on the current cell act as a click on it.
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -122,6 +129,7 @@ private:
     int m_row = 0;
     int m_col = 0;
     int m_pendingTopRow = 0; // asked for while hidden: applied when shown
+    QDeadlineTimer m_mouseIgnored;
 };
 
 } // namespace tabrix

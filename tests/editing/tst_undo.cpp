@@ -34,17 +34,17 @@ private slots:
         // "Non" changes nothing; Ctrl+Z then the button go back one step each.
         p.services.answers = {false, true, true};
         QVERIFY(p.activate());
-        clickCell(*tab.grid, 1, 0); // the keyboard's focus goes to the grid
+        QTest::mouseClick(tab.name, Qt::LeftButton); // in a box emptied by the save
         for (int step = 0; step < 3; ++step) {
             if (step < 2)
-                QTest::keyClick(tab.grid, Qt::Key_Z, Qt::ControlModifier);
+                QTest::keyClick(tab.name, Qt::Key_Z, Qt::ControlModifier);
             else
                 click(tab.undoButton);
             QTRY_COMPARE(p.services.questions.size(), step + 1); // a shortcut clicks its button a moment later
             QVERIFY(rows() == states[std::size_t(step == 0 ? 2 : 2 - step)]);
         }
         QCOMPARE(p.services.questions[0],
-                 "Annuler la MAJ du n° 005 dans la liste titres ?\n\nL'entrée redeviendra « Corrigé » (auteur : Zoé) "
+                 "Annuler la MAJ du n° 005 dans la liste Vasquo ?\n\nL'entrée redeviendra « Corrigé » (auteur : Zoé) "
                  "au lieu de « Recorrigé » (auteur : Zoé).");
         QCOMPARE(p.grid(titres())[5], (QStringList{"005", "Énigme 5", "Zoé"}));
         QVERIFY(p.services.messages.isEmpty());
@@ -68,7 +68,7 @@ private slots:
         QVERIFY(tab.undoButton->isEnabled());
         click(tab.undoButton);
         QCOMPARE(p.services.questions,
-                 QStringList{"Annuler l'ajout du n° 013 « Nouveau » (auteur : Ysolde) dans la liste zarpo ?\n\n"
+                 QStringList{"Annuler l'ajout du n° 013 « Nouveau » (auteur : Ysolde) dans la liste Zarpo ?\n\n"
                              "L'entrée sera supprimée, ainsi que l'auteur « Ysolde » que cet ajout avait enregistré."});
         QCOMPARE(int(p.grid(zarpo()).size()), fixtureEntries + 1);
         QVERIFY(!tab.undoButton->isEnabled());

@@ -199,7 +199,11 @@ private slots:
         QCOMPARE(grid.row(), row);
         QCOMPARE(p->firstFilledField(), QString());
         QCOMPARE(p->find<Grid>("zarpo_stats")->text(1, 1), QStringLiteral("100")); // the tab change ran first
-        // A click on the entry loads it; its row shows that, the yellow stays.
+        // The second click of a double click on the result lands on the list
+        // and does nothing; a click after that loads the entry, the yellow stays.
+        clickCell(grid, row, 1);
+        QCOMPARE(p->firstFilledField() + paintedCells(grid).join(' '), QStringLiteral("%1:1y").arg(row));
+        QTest::qWait(QApplication::doubleClickInterval());
         clickCell(grid, row, 1);
         QCOMPARE(paintedCells(grid), (QStringList{QStringLiteral("%1:0b").arg(row), QStringLiteral("%1:1y").arg(row),
                                                   QStringLiteral("%1:2b").arg(row)}));

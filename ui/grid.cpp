@@ -186,6 +186,8 @@ Grid::Grid(const QString &name, int columns, Look look, QWidget *parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // The names take what a larger window gives.
+    horizontalHeader()->setSectionResizeMode(look == Look::Stats ? 0 : 1, QHeaderView::Stretch);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -95,9 +95,10 @@ private slots:
     {
         CategoryTab &tab = *form().tabs[0];
         const QSize window = m_f->window->size(), grid = tab.grid->size();
-        const int link = tab.link->width();
+        const int link = tab.link->width(), names = tab.grid->columnWidth(1);
         m_f->window->resize(window + QSize(300, 200));
         QTRY_VERIFY(tab.grid->width() > grid.width() + 150 && tab.grid->height() > grid.height() + 150);
+        QVERIFY(tab.grid->columnWidth(1) > names + 150);
         QVERIFY(tab.link->width() > link + 50);
         m_f->window->resize(window);
     }

@@ -231,18 +231,11 @@ private slots:
     // leaves alone: it closes by itself when the finder is done.
     void waitEndsWithTheFinder()
     {
-        struct : RecordingServices {
-            void waitMessage(QWidget *parent, const QString &text, const std::function<bool()> &ended) override
-            {
-                DesktopServices().waitMessage(parent, text, ended);
-            }
-        } services;
-        ProgramDir dir;
-        createEmptyCatalogue(dir.catalogue());
-        writeScript(dir.file(finderFileName()), "#!/bin/sh\nsleep 1\ncp finder-output.ini paramsfendrel.ini\n");
-        writeBytes(dir.file("finder-output.ini"), resultFile(0, 0, 0, 0));
-        const std::unique_ptr<MainWindow> window = startProgram(dir, services); // the fixture's desktop shows no box
-        QVERIFY(window);
+        Program program(false);
+        program.services.realWaitBox = true;
+        writeScript(program.dir.file(finderFileName()), "#!/bin/sh\nsleep 1\ncp finder-output.ini paramsfendrel.ini\n");
+        program.finderWillWrite(resultFile(12, 9, 7, 0));
+        QVERIFY(program.start());
         bool shown = false, closedByTest = false;
         QTimer look;
         connect(&look, &QTimer::timeout, [&] {
@@ -254,9 +247,9 @@ private slots:
             if (QWidget *box = QApplication::activeModalWidget())
                 closedByTest = box->close();
         });
-        click(window->findChild<QPushButton *>("bt_last"));
+        program.clickCheck();
         QVERIFY(shown && !closedByTest);
-        verifyBoxes(window->findChild<CheckWindow *>(), "0/0 0/0 0/0 0/0");
+        verifyBoxes(program.resultWindow(), "12/12 9/9 7/7 0/0");
     }
 
     // Missing, then there but not executable: each click says so, and no

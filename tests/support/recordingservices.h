@@ -32,8 +32,18 @@ public:
         return answers.isEmpty() ? answer : answers.takeFirst();
     }
 
+    // With `realWaitBox`, the wait message is the desktop's own box.
+    void waitMessage(QWidget *parent, const QString &text, const std::function<bool()> &ended) override
+    {
+        if (realWaitBox)
+            DesktopServices().waitMessage(parent, text, ended);
+        else
+            Services::waitMessage(parent, text, ended);
+    }
+
     QList<Message> messages;
     std::function<void(const Message &)> onMessage;
+    bool realWaitBox = false;
     QStringList questions;
     QList<bool> answers;
     bool answer = true;

@@ -90,20 +90,17 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status"); // 0: said on the output, else on the error output; nothing on the other
         QTest::addColumn<QString>("said");
-        const auto row = [](const char *tag, const QStringList &arguments, int status, const char *said) {
-            QTest::newRow(tag) << arguments << status << QString::fromUtf8(said);
-        };
-        row("--help", {"--help"}, 0, "3    vérification impossible");
-        row("help check", {"help", "check"}, 0, "tabrix-admin check FICHIER");
-        row("--version", {"--version"}, 0, "tabrix-admin 4.");
-        row("nothing", {}, 2, "Statut de sortie");
-        row("unknown command", {"rendre"}, 2, "Commande inconnue : rendre");
-        row("unknown option", {"create", "--force", "x.mdb"}, 2, "Option inconnue : --force");
-        row("name with a dash", {"create", "-x.mdb"}, 2, "après « -- »");
-        row("after --", {"create", "--", "-x.mdb"}, 0, "Catalogue vide créé");
-        row("empty name", {"create", ""}, 1, "nom vide");
-        row("missing folder", {"demo", "absent/x.mdb"}, 1, "est introuvable");
-        row("too many", {"check", "a", "b"}, 2, "Usage : tabrix-admin check FICHIER");
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << QString("3    vérification impossible");
+        QTest::newRow("help check") << QStringList{"help", "check"} << 0 << QString("tabrix-admin check FICHIER");
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << QString("tabrix-admin 4.");
+        QTest::newRow("nothing") << QStringList{} << 2 << QString("Statut de sortie");
+        QTest::newRow("unknown command") << QStringList{"rendre"} << 2 << QString("Commande inconnue : rendre");
+        QTest::newRow("unknown option") << QStringList{"create", "--force", "x.mdb"} << 2 << QString("Option inconnue : --force");
+        QTest::newRow("name with a dash") << QStringList{"create", "-x.mdb"} << 2 << QString("après « -- »");
+        QTest::newRow("after --") << QStringList{"create", "--", "-x.mdb"} << 0 << QString("Catalogue vide créé");
+        QTest::newRow("empty name") << QStringList{"create", ""} << 1 << QString("nom vide");
+        QTest::newRow("missing folder") << QStringList{"demo", "absent/x.mdb"} << 1 << QString("est introuvable");
+        QTest::newRow("too many") << QStringList{"check", "a", "b"} << 2 << QString("Usage : tabrix-admin check FICHIER");
     }
 
     void manners()

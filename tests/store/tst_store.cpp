@@ -6,7 +6,6 @@
 // every new catalogue; case folding of authors: the editing tests' authors.)
 #include "store/authors.h"
 #include "store/french.h"
-#include "store/schema.h"
 #include "support/programfixture.h"
 
 using namespace tabrix;

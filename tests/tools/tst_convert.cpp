@@ -7,7 +7,6 @@
 #include "tools/admincommand.h"
 
 #include "store/importer.h"
-#include "store/schema.h"
 
 #include <QRegularExpression>
 #include <QStringEncoder>

@@ -28,7 +28,8 @@ struct RunOptions {
     QString workingDirectory;
 };
 
-inline ToolRun runAdmin(const QStringList &arguments, const RunOptions &options = {})
+// Runs `program` (a path, or a name looked for on PATH) to its end.
+inline ToolRun runProgram(const QString &program, const QStringList &arguments, const RunOptions &options = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -41,13 +42,18 @@ inline ToolRun runAdmin(const QStringList &arguments, const RunOptions &options 
     if (!options.output.isEmpty())
         process.setStandardOutputFile(options.output);
     if (options.ordinaryUser && ::geteuid() == 0)
-        process.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", TABRIX_ADMIN_PATH} + arguments);
+        process.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program} + arguments);
     else
-        process.start(QStringLiteral(TABRIX_ADMIN_PATH), arguments);
-    const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+        process.start(program, arguments);
+    const bool ended = process.waitForFinished(180000) && process.exitStatus() == QProcess::NormalExit;
     process.kill(); // does nothing once ended
     return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(process.readAllStandardError()) + (ended ? QString() : process.errorString())};
+}
+
+inline ToolRun runAdmin(const QStringList &arguments, const RunOptions &options = {})
+{
+    return runProgram(QStringLiteral(TABRIX_ADMIN_PATH), arguments, options);
 }
 
 inline QString legacyFixture() { return QStringLiteral(TABRIX_FIXTURES_DIR "/legacy-jet4.mdb"); }

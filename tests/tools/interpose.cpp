@@ -16,45 +16,37 @@ namespace {
 
 int steps = 0;
 
-void step()
+// Counts a step, interrupted if it is the one asked for, then gives the
+// next library's `name`.
+template <typename Function> Function step(const char *name)
 {
     const char *at = getenv("TABRIX_INTERRUPT_AT");
     if (at && ++steps == atoi(at))
         raise(atoi(getenv("TABRIX_INTERRUPT_SIGNAL")));
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
-void take(const char *path)
+const char *take(const char *path)
 {
     const int fd = getenv("TABRIX_TAKE_NAME") ? open(path, O_WRONLY | O_CREAT | O_EXCL, 0644) : -1;
     if (fd >= 0 && write(fd, "autre programme\n", 16) == 16)
         close(fd);
+    return path;
 }
 
 } // namespace
 
-extern "C" int fsync(int fd)
-{
-    step();
-    return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"))(fd);
-}
+extern "C" int fsync(int fd) { return step<int (*)(int)>("fsync")(fd); }
 
-extern "C" int fdatasync(int fd)
-{
-    step();
-    return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fdatasync"))(fd);
-}
+extern "C" int fdatasync(int fd) { return step<int (*)(int)>("fdatasync")(fd); }
 
 extern "C" int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags) noexcept
 {
-    step();
-    take(to);
     using Rename = int (*)(int, const char *, int, const char *, unsigned);
-    return reinterpret_cast<Rename>(dlsym(RTLD_NEXT, "renameat2"))(fromDir, from, toDir, to, flags);
+    return step<Rename>("renameat2")(fromDir, from, toDir, take(to), flags); // the step first, then the name taken
 }
 
 extern "C" int link(const char *from, const char *to) noexcept
 {
-    step();
-    take(to);
-    return reinterpret_cast<int (*)(const char *, const char *)>(dlsym(RTLD_NEXT, "link"))(from, to);
+    return step<int (*)(const char *, const char *)>("link")(from, take(to));
 }

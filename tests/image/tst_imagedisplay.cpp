@@ -1,6 +1,7 @@
 // The picture window's display from end to end: a click on an entry, a real
 // download from a loopback server, a real ImageMagick shrink, what the window
-// then paints and what it leaves on disk.
+// then paints and what it leaves on disk. The window itself: what an opening
+// fills in, the refused links, and the hand-over with the main window.
 #include "pictures.h"
 
 #include <QTemporaryDir>
@@ -16,12 +17,16 @@ namespace {
 // The picture window opened on a link the loopback server answers with
 // this body (none: a 404), with `convert` first on the path (a script;
 // "none" for no ImageMagick at all; empty for the real one): either the
-// picture shown at this size or the notice in its place.
+// picture shown at this size or the notice in its place. With `escape`,
+// Escape is pressed while the picture is on its way (a held path) or being
+// shrunk: the window goes at once, the main window comes back, the work is
+// stopped.
 struct Showing {
     QString path;
     QByteArray body, convert;
     QSize shown;
     QString notice;
+    bool escape = false;
 };
 
 void shows(const char *tag, const QString &path, const QByteArray &body, QSize shown)
@@ -49,9 +54,28 @@ struct FakeConvert {
     QByteArray path;
 };
 
+// Counts the requests to end the program that reach the application.
+struct QuitWatcher : QObject {
+    QuitWatcher() { qApp->installEventFilter(this); }
+    ~QuitWatcher() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject *o, QEvent *e) override { return o == qApp && e->type() == QEvent::Quit && ++quits; }
+    int quits = 0;
+};
+
+// An opening of the window on a link of a list: the box shown while the
+// window is open, if any, and what the window shows in place of the picture.
+struct Opening {
+    int list;
+    std::optional<QString> link;
+    QString message;
+    MessageIcon icon;
+    QString notice;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Showing)
+Q_DECLARE_METATYPE(Opening)
 
 class TestImageDisplay : public QObject {
     Q_OBJECT
@@ -84,29 +108,38 @@ private slots:
         fails("no ImageMagick", "/z1.jpg", picture, "ImageMagick est introuvable : l'image ne peut pas être réduite.", "none");
         fails("hanging ImageMagick", "/z1.jpg", picture, "La réduction de l'image a pris plus de 1 s.",
               "#!/bin/sh\nexec sleep 120\n");
+        QTest::newRow("escape while downloading") << Showing{"/z1.jpg", {}, {}, {}, {}, true};
+        QTest::newRow("escape while shrinking")
+            << Showing{"/z1.jpg", picture, "#!/bin/sh\necho $$ > convert.pid\nexec sleep 120\n", {}, {}, true};
     }
 
     void display()
     {
         QFETCH(Showing, c);
-        if (!c.body.isEmpty())
-            server->serve(c.path, c.body);
+        c.body.isEmpty() ? (c.escape ? server->hold(c.path) : void()) : server->serve(c.path, c.body);
         PictureProgram program({listed(zarpo(), server->url(c.path))});
         QVERIFY(program.ok);
         program.imageWindow()->setDownloadLimits({30'000, 1024 * 1024});
-        program.imageWindow()->setShrinkTimeout(1000);
+        program.imageWindow()->setShrinkTimeout(c.escape ? 5'000 : 1000);
         FakeConvert convert(c.convert);
+        QFile pid(program.dir.file("convert.pid")); // written by the shrink's process
         // The tool must work in the program's directory whatever the current one.
         QTemporaryDir elsewhere;
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(elsewhere.path()));
         image::ImageWindow *window = program.open(zarpo());
+        if (c.escape) { // once the download or the shrink has begun
+            QVERIFY(window->isBusy());
+            QTRY_VERIFY(c.body.isEmpty() ? !server->requests.isEmpty() : pid.size() > 0);
+            QTest::keyClick(window, Qt::Key_Escape);
+            QVERIFY(!window->isBusy());
+        }
         QTRY_VERIFY_WITH_TIMEOUT(!window->isBusy(), 30'000);
         QDir::setCurrent(previous);
 
         QCOMPARE(server->requests, QStringList{c.path});
         QVERIFY2(program.services.messages.isEmpty(), qPrintable(program.services.lastText()));
-        QCOMPARE(window->picture->text(), c.notice);
+        QVERIFY2(c.escape || window->picture->text() == c.notice, qPrintable(window->picture->text()));
         QCOMPARE(hasPicture(window->picture) ? window->picture->pixmap().size() : QSize(), c.shown);
         if (c.shown.isValid()) {
             QVERIFY(paints(window->picture, QColor(0, 0, 128)));
@@ -117,38 +150,9 @@ private slots:
             QVERIFY(paints(window->picture, QColor(0, 0, 128)));
         }
         QVERIFY(program.scratchFilesGone() && QDir(elsewhere.path()).isEmpty());
-        QVERIFY(window->isVisible() && !program.window->isVisible());
-    }
-
-    // Escape while the picture is on its way or being shrunk: the window
-    // goes at once, the main window comes back, the work is stopped.
-    void closingCancels_data()
-    {
-        QTest::addColumn<QByteArray>("convert");
-        QTest::newRow("download") << QByteArray();
-        QTest::newRow("shrink") << QByteArray("#!/bin/sh\necho $$ > convert.pid\nexec sleep 120\n");
-    }
-
-    void closingCancels()
-    {
-        QFETCH(QByteArray, convert);
-        const bool downloading = convert.isEmpty();
-        downloading ? server->hold("/z1.jpg") : server->serve("/z1.jpg", encodedPicture(900, 500, "JPG"));
-        PictureProgram program({listed(zarpo(), server->url("/z1.jpg"))});
-        QVERIFY(program.ok);
-        program.imageWindow()->setDownloadLimits({5'000, 1024 * 1024});
-        program.imageWindow()->setShrinkTimeout(5'000);
-        FakeConvert fake(convert);
-        const QString pidFile = program.dir.file("convert.pid");
-
-        image::ImageWindow *window = program.open(zarpo());
-        QVERIFY(window->isBusy());
-        QTRY_VERIFY(downloading ? !server->requests.isEmpty() : QFile(pidFile).size() > 0);
-        QTest::keyClick(window, Qt::Key_Escape);
-
-        QVERIFY(!window->isVisible() && !window->isBusy() && program.window->isVisible() && program.scratchFilesGone());
-        QFile pid(pidFile); // the shrink's process has ended
-        QVERIFY(downloading || (pid.open(QIODevice::ReadOnly) && ::kill(pid.readAll().trimmed().toInt(), 0) == -1));
+        QVERIFY(window->isVisible() != c.escape && program.window->isVisible() == c.escape);
+        // The shrink's process has ended.
+        QVERIFY(!pid.exists() || (pid.open(QIODevice::ReadOnly) && ::kill(pid.readAll().trimmed().toInt(), 0) == -1));
     }
 
     // A picture shown is kept: shown again at once with the server gone,
@@ -191,6 +195,88 @@ private slots:
         program.open(zarpo());
         QVERIFY(shows(Qt::white) && program.scratchFilesGone());
         QCOMPARE(server->requests, QStringList({"/z.jpg", "/autre.jpg"}));
+    }
+
+    void opening_data()
+    {
+        QTest::addColumn<Opening>("c");
+
+        using I = MessageIcon;
+        QTest::newRow("zarpo, no link") << Opening{0, std::nullopt, "URL non spécifiée.", I::Exclamation};
+        QTest::newRow("melvi, ftp") << Opening{1, "ftp://exemple.fr/z.jpg", "URL invalide.", I::None};
+        QTest::newRow("trunda, gif") << Opening{2, "http://127.0.0.1:1/z.gif", "Format GIF non supporté. ", I::Critical};
+        QTest::newRow("titres, svg") << Opening{3, "http://127.0.0.1:1/z.svg", "Extension invalide.", I::None};
+        // Nothing listens on the link's port: the window opens all the same.
+        QTest::newRow("zarpo, closed port")
+            << Opening{0, "http://127.0.0.1:1/z.jpg", "", I::None, "Image non téléchargée : connexion refusée."};
+    }
+
+    void opening()
+    {
+        QFETCH(Opening, c);
+        const Category &category = categories()[std::size_t(c.list)];
+        const QString forum = "https://www.norvane.fr/t" + category.table;
+        PictureProgram program({listed(category, c.link, forum)});
+        QVERIFY(program.ok);
+
+        for (const char *name : {"image_url.jpg", "image2_url.jpg", "image2_url-1.jpg"}) // left by an earlier run
+            QVERIFY(QFile(program.dir.file(name)).open(QIODevice::WriteOnly));
+        QStringList said; // each message with its icon, and whether the window is open meanwhile
+        program.services.onMessage = [&](const RecordingServices::Message &m) {
+            said << QStringLiteral("%1 %2 %3").arg(m.text).arg(int(m.icon)).arg(program.imageWindow()->isVisible());
+        };
+        image::ImageWindow *window = program.open(category);
+        QTRY_VERIFY(!window->isBusy());
+
+        QCOMPARE(said, c.message.isEmpty() ? QStringList() : QStringList{QStringLiteral("%1 %2 1").arg(c.message).arg(int(c.icon))});
+        // The window stays open, without a picture, its boxes filled.
+        QVERIFY(window->isVisible() && !program.window->isVisible() && !hasPicture(window->picture) && program.scratchFilesGone());
+        QCOMPARE((QStringList{window->picture->text(), window->ref->text(), window->name->text(), window->link->text(),
+                              window->forumLink->text()}),
+                 (QStringList{c.notice, "007", "Tour penchée", c.link.value_or(QString()), forum}));
+    }
+
+    void escapeGivesBackTheMainWindow()
+    {
+        PictureProgram program({listed(melvi(), std::nullopt), listed(titres(), std::nullopt)});
+        QVERIFY(program.ok);
+        // The program's own event loop runs, as it does for the user: closing
+        // the last visible window would end it.
+        QuitWatcher watcher;
+        const bool quitOnLast = QGuiApplication::quitOnLastWindowClosed();
+        QGuiApplication::setQuitOnLastWindowClosed(true);
+        // Twice: opened and closed again, the same window comes back.
+        image::ImageWindow *const window = program.imageWindow();
+        for (const Category *category : {&melvi(), &titres()}) {
+            QCOMPARE(program.open(*category), window);
+            QVERIFY(window->isVisible() && !program.window->isVisible());
+            QTimer::singleShot(0, window, [window] {
+                QTest::keyClick(window, Qt::Key_Escape);
+                QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            });
+            QCoreApplication::exec();
+            QVERIFY(!window->isVisible() && program.window->isVisible());
+            QCOMPARE(watcher.quits, 0);
+        }
+        QGuiApplication::setQuitOnLastWindowClosed(quitOnLast);
+    }
+
+    void reopeningStartsAfresh()
+    {
+        server->serve("/z.jpg", encodedPicture(900, 500, "JPG"));
+        PictureProgram program({listed(zarpo(), server->url("/z.jpg")),
+                                {&trunda(), entry("011", "Pont", "Zoé", "http://127.0.0.1:1/t.gif", QString())}});
+        QVERIFY(program.ok);
+        image::ImageWindow *window = program.open(zarpo());
+        QTRY_VERIFY(!window->isBusy());
+        QVERIFY2(hasPicture(window->picture), qPrintable(window->picture->text()));
+        QTest::keyClick(window, Qt::Key_Escape);
+
+        // A refused link: the picture of the previous opening is gone.
+        program.open(trunda());
+        QVERIFY(!hasPicture(window->picture));
+        QCOMPARE((QStringList{window->ref->text(), window->name->text(), window->forumLink->text()}),
+                 (QStringList{"011", "Pont", ""}));
     }
 
 private:

@@ -165,39 +165,32 @@ private slots:
         QVERIFY(running.services.messages.isEmpty());
     }
 
-    void clickOrKeyLoadsTheRow_data()
-    {
-        QTest::addColumn<int>("key"); // 0: a click on the row
-        QTest::newRow("click") << 0;
-        QTest::newRow("Return") << int(Qt::Key_Return);
-        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
-        QTest::newRow("Space") << int(Qt::Key_Space);
-    }
-
+    // A click on the row, Return, keypad Enter or Space.
     void clickOrKeyLoadsTheRow()
     {
-        QFETCH(int, key);
         ProgramFixture running(zarpo(), numberedEntries(5, {"Zoé", "anna"}), true);
         QVERIFY(running.ok);
         const QStringList fourth{"004", "Énigme 4", "anna", "https://images.norvane.fr/004.jpg", "https://www.norvane.fr/t004"};
-        for (const Category &category : categories()) {
-            click(running.form().onglet->tabButton(category.tabIndex));
-            CategoryTab &tab = running.tab(category);
-            Grid &grid = *tab.grid;
-            // Row 2 loaded by a click; the arrows then only move to row 4.
-            clickCell(grid, 2, 2);
-            for (const Qt::Key arrow : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right})
-                QTest::keyClick(&grid, arrow);
-            QCOMPARE(paintedCells(grid) << running.fields(category)[0], (QStringList{"2:0b", "2:1b", "2:2b", "002"}));
-            // Loaded, then loaded again after a change; only the loaded row
-            // shows it, not the header.
-            for (const char *typed : {"", " tapé"}) {
-                typeText(tab.name, typed);
-                key ? QTest::keyClick(&grid, Qt::Key(key)) : clickCell(grid, 4, 2);
-                QCOMPARE(running.fields(category), fourth);
-                QCOMPARE(paintedCells(grid), (QStringList{"4:0b", "4:1b", "4:2b"}));
+        for (const int key : {0, int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Space)}) {
+            for (const Category &category : categories()) {
+                click(running.form().onglet->tabButton(category.tabIndex));
+                CategoryTab &tab = running.tab(category);
+                Grid &grid = *tab.grid;
+                // Row 2 loaded by a click; the arrows then only move to row 4.
+                clickCell(grid, 2, 2);
+                for (const Qt::Key arrow : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right})
+                    QTest::keyClick(&grid, arrow);
+                QCOMPARE(paintedCells(grid) << running.fields(category)[0], (QStringList{"2:0b", "2:1b", "2:2b", "002"}));
+                // Loaded, then loaded again after a change; only the loaded row
+                // shows it, not the header.
+                for (const char *typed : {"", " tapé"}) {
+                    typeText(tab.name, typed);
+                    key ? QTest::keyClick(&grid, Qt::Key(key)) : clickCell(grid, 4, 2);
+                    QVERIFY2(running.fields(category) == fourth, qPrintable(QString::number(key)));
+                    QCOMPARE(paintedCells(grid), (QStringList{"4:0b", "4:1b", "4:2b"}));
+                }
+                QVERIFY(colourName(paintedColour(grid, 0, 1)) != QLatin1String("b"));
             }
-            QVERIFY(colourName(paintedColour(grid, 0, 1)) != QLatin1String("b"));
         }
     }
 
@@ -287,36 +280,30 @@ private slots:
         QVERIFY(running.services.messages.isEmpty());
     }
 
-    void readFailureIsShown_data()
-    {
-        QTest::addColumn<bool>("header");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("entry click") << false << "Le n° 001 n'a pas pu être lu";
-        QTest::newRow("header click") << true << "La liste melvi n'a pas pu être lue";
-    }
-
+    // After an entry click, then a header click.
     void readFailureIsShown()
     {
-        QFETCH(bool, header);
-        QFETCH(QString, message);
-        ProgramFixture running(melvi(), numberedEntries(3));
-        QVERIFY(running.ok);
-        CategoryTab &tab = running.tab(melvi());
-        tab.showCheck->setChecked(true);
-        tab.webOption->setChecked(true);
-        const QString typed = QStringLiteral("https://images.norvane.fr/ancien.jpg");
-        typeInto(tab.url, typed);
-        const QStringList shown = columnTexts(*tab.grid, 1);
+        for (const bool header : {false, true}) {
+            const QString message = header ? "La liste melvi n'a pas pu être lue" : "Le n° 001 n'a pas pu être lu";
+            ProgramFixture running(melvi(), numberedEntries(3));
+            QVERIFY(running.ok);
+            CategoryTab &tab = running.tab(melvi());
+            tab.showCheck->setChecked(true);
+            tab.webOption->setChecked(true);
+            const QString typed = QStringLiteral("https://images.norvane.fr/ancien.jpg");
+            typeInto(tab.url, typed);
+            const QStringList shown = columnTexts(*tab.grid, 1);
 
-        execute(running.dir.catalogue(), QStringLiteral("DROP TABLE melvi"));
-        header ? clickCell(*tab.grid, 0, 1) : clickCell(*tab.grid, 1, 1);
+            execute(running.dir.catalogue(), QStringLiteral("DROP TABLE melvi"));
+            header ? clickCell(*tab.grid, 0, 1) : clickCell(*tab.grid, 1, 1);
 
-        QVERIFY2(running.onlyMessage().startsWith(message) && running.services.messages[0].icon == MessageIcon::Critical,
-                 qPrintable(running.onlyMessage()));
-        QCOMPARE(columnTexts(*tab.grid, 1), shown);
-        QCOMPARE(running.fields(melvi()), (header ? QStringList{"", "", "", typed, ""}
-                                      : QStringList{"001", "Énigme 1", "Zoé", "", ""}));
-        QVERIFY(m_opened.isEmpty());
+            QVERIFY2(running.onlyMessage().startsWith(message) && running.services.messages[0].icon == MessageIcon::Critical,
+                     qPrintable(running.onlyMessage()));
+            QCOMPARE(columnTexts(*tab.grid, 1), shown);
+            QCOMPARE(running.fields(melvi()), (header ? QStringList{"", "", "", typed, ""}
+                                          : QStringList{"001", "Énigme 1", "Zoé", "", ""}));
+            QVERIFY(m_opened.isEmpty());
+        }
     }
 };
 

@@ -280,9 +280,21 @@ private slots:
         QGuiApplication::setQuitOnLastWindowClosed(quitOnLast);
     }
 
-    void killedRunResumesAndReports()
+    // tabrix-admin images: killed, then run again; --refresh; a backup.
+    void adminRunResumesRefreshesAndBacksUp()
     {
-        adminCatalogue();
+        dir = std::make_unique<ProgramDir>();
+        createEmptyCatalogue(dir->catalogue());
+        insertEntries(dir->catalogue(), zarpo(), numberedEntries(7));
+        insertEntries(dir->catalogue(), melvi(), numberedEntries(2));
+        // Pictures for zarpo 001 to 004 and melvi 001; zarpo 005 a dead link,
+        // 006 a web page, 007 no link; melvi 002 not a web address.
+        const QString at = server->url("/");
+        execute(dir->catalogue(), "UPDATE zarpo SET url = CASE WHEN ref < '007' THEN '" + at + "zarpo-' || ref || '.jpg' END;"
+                                  "UPDATE melvi SET url = CASE ref WHEN '001' THEN '" + at + "melvi-001.jpg' ELSE 'ftp://x.fr/i.jpg' END");
+        for (const char *name : {"zarpo-001.jpg", "zarpo-002.jpg", "zarpo-003.jpg", "zarpo-004.jpg", "melvi-001.jpg"})
+            server->serve(QString("/") + name, jpeg);
+        server->serve("/zarpo-006.jpg", "<html>Bonjour</html>");
         QCOMPARE(runAdmin({"images", dir->file("absent.mdb")}).status, 1);
         server->hold("/melvi-001.jpg"); // the last picture: the first run is killed there
         QCOMPARE(run({}, true).first, -1);
@@ -302,12 +314,8 @@ private slots:
                               "  006 : Le lien ne mène pas à une image JPEG, PNG, GIF, WebP, BMP ou TIFF.\n"),
                  qPrintable(out));
         QVERIFY2(out.contains(QString("%1/%1 (").arg(server->requests.size() + 1)), qPrintable(out));
-    }
 
-    void refreshAndBackup()
-    {
-        adminCatalogue();
-        QCOMPARE(run({}).first, 0);
+        // --refresh fetches every link again.
         QCOMPARE(run({"--refresh"}).first, 0);
         QCOMPARE(server->requests.size(), 7);
         QVERIFY(QDir(dir->file("images")).entryList(QDir::Files | QDir::Hidden).filter(".fetch").isEmpty());
@@ -381,23 +389,6 @@ private slots:
     }
 
 private:
-    // A catalogue for tabrix-admin images, its links answered by the server.
-    void adminCatalogue()
-    {
-        dir = std::make_unique<ProgramDir>();
-        createEmptyCatalogue(dir->catalogue());
-        insertEntries(dir->catalogue(), zarpo(), numberedEntries(7));
-        insertEntries(dir->catalogue(), melvi(), numberedEntries(2));
-        // Pictures for zarpo 001 to 004 and melvi 001; zarpo 005 a dead link,
-        // 006 a web page, 007 no link; melvi 002 not a web address.
-        const QString at = server->url("/");
-        execute(dir->catalogue(), "UPDATE zarpo SET url = CASE WHEN ref < '007' THEN '" + at + "zarpo-' || ref || '.jpg' END;"
-                                  "UPDATE melvi SET url = CASE ref WHEN '001' THEN '" + at + "melvi-001.jpg' ELSE 'ftp://x.fr/i.jpg' END");
-        for (const char *name : {"zarpo-001.jpg", "zarpo-002.jpg", "zarpo-003.jpg", "zarpo-004.jpg", "melvi-001.jpg"})
-            server->serve(QString("/") + name, jpeg);
-        server->serve("/zarpo-006.jpg", "<html>Bonjour</html>");
-    }
-
     QStringList keptFiles() const { return QDir(dir->file("images")).entryList({"*.jpg"}, QDir::Files); }
 
     // Runs tabrix-admin images, killed when asked for the last picture if

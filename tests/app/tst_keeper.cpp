@@ -28,7 +28,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true); // settings of its own
-        // One program for the main window's first looks.
+        // One program for the main window's first looks and the wheel.
         m_f = std::make_unique<ProgramFixture>();
         QVERIFY(m_f->start());
     }
@@ -198,8 +198,7 @@ private slots:
 
     void wheelLeavesAnUnfocusedChoice()
     {
-        ProgramFixture f;
-        QVERIFY(f.start());
+        ProgramFixture &f = *m_f;
         click(f.window->form().onglet->tabButton(melvi().tabIndex));
         CategoryTab &tab = f.tab(melvi());
         clickCell(*tab.grid, 2, 1);

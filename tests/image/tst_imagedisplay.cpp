@@ -168,7 +168,8 @@ private slots:
 
     // A picture shown is kept: shown again at once with the server gone,
     // fetched anew when its link changes, replaced by "Actualiser" only when
-    // a new one comes; gone when a refused link is opened next.
+    // a new one comes; gone when a refused link is opened next. Each time
+    // Escape gives back the main window and the same window comes back.
     void keptPictures()
     {
         const quint16 port = server->port();
@@ -177,15 +178,28 @@ private slots:
         PictureProgram program({listed(zarpo(), server->url("/z.jpg")),
                                 {&trunda(), entry("011", "Pont", "Zoé", "http://127.0.0.1:1/t.gif", QString())}});
         QVERIFY(program.ok);
-        image::ImageWindow *window = program.open(zarpo());
+        image::ImageWindow *const window = program.open(zarpo());
         const auto shows = [&](QColor colour) {
             return QTest::qWaitFor([&] { return !window->isBusy(); }) && paints(window->picture, colour);
         };
+        // Escape under the program's own event loop, as for the user: closing
+        // the last visible window would end it.
+        const bool quitOnLast = QGuiApplication::quitOnLastWindowClosed();
+        QGuiApplication::setQuitOnLastWindowClosed(true);
+        const auto escape = [&] {
+            QuitWatcher watcher;
+            QTimer::singleShot(0, window, [window] {
+                QTest::keyClick(window, Qt::Key_Escape);
+                QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            });
+            QCoreApplication::exec();
+            return watcher.quits == 0 && !window->isVisible() && program.window->isVisible();
+        };
         QVERIFY(shows(Qt::darkBlue) && QFile::exists(program.dir.file("images/zarpo-007.jpg")));
-        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(escape());
 
         server.reset();
-        program.open(zarpo());
+        QCOMPARE(program.open(zarpo()), window); // the same window comes back
         QVERIFY(!window->isBusy() && paints(window->picture, Qt::darkBlue));
         const QString date = QDateTime::currentDateTime().toString("dd/MM/yyyy");
         QVERIFY2(window->keptNote->text().startsWith("Image gardée le " + date), qPrintable(window->keptNote->text()));
@@ -199,21 +213,23 @@ private slots:
         server->serve("/z.jpg", plain("xc:red"));
         QTest::mouseClick(window->refreshButton, Qt::LeftButton);
         QVERIFY(shows(Qt::red) && window->keptNote->text().isEmpty());
-        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(escape());
 
         // Another program gives the entry a new link.
         server->serve("/autre.jpg", plain("xc:white"));
         execute(program.dir.catalogue(), "UPDATE zarpo SET url = '" + server->url("/autre.jpg") + "'");
-        program.open(zarpo());
+        QCOMPARE(program.open(zarpo()), window);
         QVERIFY(shows(Qt::white) && program.scratchFilesGone());
         QCOMPARE(server->requests, QStringList({"/z.jpg", "/autre.jpg"}));
-        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(escape());
 
         // A refused link: the picture of the previous opening is gone.
-        program.open(trunda());
+        QCOMPARE(program.open(trunda()), window);
         QVERIFY(!hasPicture(window->picture));
         QCOMPARE((QStringList{window->ref->text(), window->name->text(), window->forumLink->text()}),
                  (QStringList{"011", "Pont", ""}));
+        QVERIFY(escape());
+        QGuiApplication::setQuitOnLastWindowClosed(quitOnLast);
     }
 
     void opening_data()
@@ -253,31 +269,6 @@ private slots:
         QCOMPARE((QStringList{window->picture->text(), window->ref->text(), window->name->text(), window->link->text(),
                               window->forumLink->text()}),
                  (QStringList{c.notice, "007", "Tour penchée", c.link.value_or(QString()), forum}));
-    }
-
-    void escapeGivesBackTheMainWindow()
-    {
-        PictureProgram program({listed(melvi(), std::nullopt), listed(titres(), std::nullopt)});
-        QVERIFY(program.ok);
-        // The program's own event loop runs, as it does for the user: closing
-        // the last visible window would end it.
-        QuitWatcher watcher;
-        const bool quitOnLast = QGuiApplication::quitOnLastWindowClosed();
-        QGuiApplication::setQuitOnLastWindowClosed(true);
-        // Twice: opened and closed again, the same window comes back.
-        image::ImageWindow *const window = program.imageWindow();
-        for (const Category *category : {&melvi(), &titres()}) {
-            QCOMPARE(program.open(*category), window);
-            QVERIFY(window->isVisible() && !program.window->isVisible());
-            QTimer::singleShot(0, window, [window] {
-                QTest::keyClick(window, Qt::Key_Escape);
-                QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-            });
-            QCoreApplication::exec();
-            QVERIFY(!window->isVisible() && program.window->isVisible());
-            QCOMPARE(watcher.quits, 0);
-        }
-        QGuiApplication::setQuitOnLastWindowClosed(quitOnLast);
     }
 
     // tabrix-admin images: killed, then run again; --refresh; a backup.

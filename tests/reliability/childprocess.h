@@ -33,12 +33,6 @@ public:
         return lines().contains(line);
     }
 
-    // Whether it ended by itself with exit status 0.
-    bool endsCleanly()
-    {
-        return (state() == NotRunning || waitForFinished(20000)) && exitStatus() == NormalExit && exitCode() == 0;
-    }
-
 private:
     QByteArray m_out;
 };

@@ -23,6 +23,7 @@
 #include "check/resultfile.h"
 #include "childprocess.h"
 #include "crashentries.h"
+#include "store/history.h"
 #include "support/programfixture.h"
 
 #include <QLabel>
@@ -115,9 +116,11 @@ void verify(const QString &path, const Category &killed, int least, int most, st
 {
     const std::unique_ptr<Catalogue> opened = openCatalogue(path);
     Catalogue &catalogue = *opened;
+    // No history yet when every kill came before the first change.
+    const bool history = QFile::exists(historyPath(path));
     for (const char *schema : {"main", "historique"}) {
         sql::Statement &check = catalogue.statement(QStringLiteral("PRAGMA %1.integrity_check").arg(schema));
-        QCOMPARE(check.next() ? check.text(0) : QString(), QStringLiteral("ok"));
+        QCOMPARE(check.next() ? check.text(0) : QString(), history || schema[0] == 'm' ? QStringLiteral("ok") : QString());
     }
     // Each Zarpo entry brought its own author, the other lists' first entry
     // theirs: no more, no fewer.

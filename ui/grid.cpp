@@ -350,6 +350,15 @@ bool Grid::viewportEvent(QEvent *event)
     return QTableView::viewportEvent(event);
 }
 
+void Grid::resizeEvent(QResizeEvent *event)
+{
+    const QScrollBar *bar = verticalScrollBar();
+    const bool atEnd = m_model->dataRows() > 0 && bar->value() == bar->maximum();
+    QTableView::resizeEvent(event);
+    if (atEnd)
+        scrollToBottom();
+}
+
 void Grid::showEvent(QShowEvent *event)
 {
     QTableView::showEvent(event);

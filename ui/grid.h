@@ -116,6 +116,8 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    // A list shown down to its end stays so when the grid grows or shrinks.
+    void resizeEvent(QResizeEvent *event) override;
     // Enter and Space on the current cell act as a click on it.
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

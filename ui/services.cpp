@@ -2,12 +2,33 @@
 
 #include <QDesktopServices>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QProcess>
-#include <QTimer>
 #include <QPushButton>
+#include <QTimer>
 
 namespace tabrix {
+
+namespace {
+
+// A box breaks its lines at spaces only: a long unbroken run (a name of
+// 200 x, a link) may break too, so that the box fits on the screen.
+QString wrappable(const QString &text)
+{
+    constexpr int longestRun = 60;
+    QString shown;
+    int run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > longestRun) {
+            shown += QChar(0x200B); // zero-width space
+            run = 1;
+        }
+        shown += c;
+    }
+    return shown;
+}
+
+} // namespace
 
 Services::~Services() = default;
 
@@ -38,7 +59,7 @@ void DesktopServices::message(QWidget *parent, const QString &text, MessageIcon 
     case MessageIcon::Critical: boxIcon = QMessageBox::Critical; break;
     case MessageIcon::Information: boxIcon = QMessageBox::Information; break;
     }
-    QMessageBox box(boxIcon, applicationTitle(), text, QMessageBox::Ok, parent);
+    QMessageBox box(boxIcon, applicationTitle(), wrappable(text), QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("message_box"));
     box.exec();
 }
@@ -58,7 +79,7 @@ void DesktopServices::waitMessage(QWidget *parent, const QString &text, const st
 
 bool DesktopServices::ask(QWidget *parent, const QString &text, const QString &accept, const QString &decline)
 {
-    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::NoButton, parent);
+    QMessageBox box(QMessageBox::Question, applicationTitle(), wrappable(text), QMessageBox::NoButton, parent);
     box.setObjectName(QStringLiteral("question_box"));
     QPushButton *yes = box.addButton(accept, QMessageBox::AcceptRole);
     QPushButton *no = box.addButton(decline, QMessageBox::RejectRole);

@@ -9,11 +9,6 @@
 
 #include <array>
 
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
 class QWidget;
 
 namespace tabrix {
@@ -35,7 +30,7 @@ struct Context {
     QString programDir;
 };
 
-// The controls of the main window, for the modules that wire behaviour to
+// The main window's tabs and pages, for the parts that wire behaviour to
 // them. Indexes follow categories(): 0 zarpo, 1 melvi, 2 trunda, 3 titres.
 struct MainForm {
     QWidget *window = nullptr;                 // Form1

@@ -311,10 +311,9 @@ private slots:
         QCOMPARE(QDir(dir->file("copie/images")).entryList({"*.jpg"}, QDir::Files), keptFiles());
     }
 
-    void verdicts_data()
+    // Each link with its message, none when the link is fetched.
+    void verdicts()
     {
-        QTest::addColumn<QString>("link");
-        QTest::addColumn<QString>("message"); // empty when the link is fetched
         const QString gif = "Format GIF non supporté. ", extension = "Extension invalide.", invalid = "URL invalide.";
         // The last three characters decide, in any letter case: "jpeg" reads as "peg", "tiff" as "iff". A
         // browser's link is taken as it stands; only http and https are fetched; the forum's own links skip
@@ -330,16 +329,11 @@ private slots:
             {"http:///z001.jpg", invalid}, {"http://exemple fr/z001.jpg", invalid}, {" http://exemple.fr/z001.jpg", invalid},
             {forumPrefix() + "fr/files/z001.gif", {}}, {forumPrefix() + "fr/viewtopic.php?t=1234", {}},
             {"HTTPS://WWW.NORVANE.fr/z001.gif", gif}, {"http://www.norvane.fr/z001.webp", extension}};
-        for (const auto &[link, message] : rows)
-            QTest::newRow(qPrintable("«" + link + "»")) << link << message;
-    }
-
-    void verdicts()
-    {
-        QFETCH(QString, link);
-        QFETCH(QString, message);
-        const LinkVerdict verdict = checkLink(link); // "+": accepted
-        QCOMPARE(verdictMessage(verdict) + (verdict == LinkVerdict::Accepted ? "+" : ""), message + (message.isEmpty() ? "+" : ""));
+        for (const auto &[link, message] : rows) { // "«link» message", "+" when accepted
+            const LinkVerdict verdict = checkLink(link);
+            QCOMPARE("«" + link + "» " + verdictMessage(verdict) + (verdict == LinkVerdict::Accepted ? "+" : ""),
+                     "«" + link + "» " + message + (message.isEmpty() ? "+" : ""));
+        }
     }
 
     // Any number and any link are recorded as they stand, and the picture's

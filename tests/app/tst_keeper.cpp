@@ -18,6 +18,18 @@
 using namespace tabrix;
 using namespace tabrix::test;
 
+namespace {
+
+// Leaving a list `how`: by a click on another tab ("tab"), another row
+// ("row"), or closing the window ("close"); with an entry loaded first
+// (`load`), then something typed at the end of Lieu (`typed`: the user is
+// asked), and the answer « Abandonner » (`drop`).
+struct Leaving { QString how; bool load, typed, drop; };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Leaving)
+
 class TestKeeper : public QObject {
     Q_OBJECT
 
@@ -35,26 +47,20 @@ private slots:
 
     void typedTextIsNotLostSilently_data()
     {
-        QTest::addColumn<QString>("how"); // leaving by a click on another tab, another row, or closing the window
-        QTest::addColumn<bool>("load");   // an entry loaded first
-        QTest::addColumn<bool>("typed");  // then something typed at the end of Lieu: the user is asked
-        QTest::addColumn<bool>("drop");   // the answer: « Abandonner »
+        QTest::addColumn<Leaving>("c");
         for (const char *how : {"tab", "row", "close"})
             for (const bool drop : {false, true})
-                QTest::addRow("%s, %s", how, drop ? "dropped" : "kept") << QString(how) << true << true << drop;
-        QTest::newRow("tab, nothing typed") << "tab" << true << false << false;
-        QTest::newRow("tab, typed in empty fields") << "tab" << false << true << false;
+                QTest::addRow("%s, %s", how, drop ? "dropped" : "kept") << Leaving{how, true, true, drop};
+        QTest::newRow("tab, nothing typed") << Leaving{"tab", true, false, false};
+        QTest::newRow("tab, typed in empty fields") << Leaving{"tab", false, true, false};
     }
 
     void typedTextIsNotLostSilently()
     {
-        QFETCH(QString, how);
-        QFETCH(bool, load);
-        QFETCH(bool, typed);
-        QFETCH(bool, drop);
+        QFETCH(Leaving, c);
+        const auto &[how, load, typed, drop] = c;
         ProgramFixture f;
-        QVERIFY(f.start());
-        click(f.window->form().onglet->tabButton(melvi().tabIndex));
+        QVERIFY(f.start(melvi().tabIndex));
         CategoryTab &tab = f.tab(melvi());
         if (load)
             clickCell(*tab.grid, 2, 1);
@@ -288,8 +294,7 @@ private slots:
         const int link = tab.link->width(), names = tab.grid->columnWidth(1);
         m_f->window->resize(window + QSize(300, 200));
         QTRY_VERIFY(tab.grid->width() > grid.width() + 150 && tab.grid->height() > grid.height() + 150);
-        QVERIFY(tab.grid->columnWidth(1) > names + 150);
-        QVERIFY(tab.link->width() > link + 50);
+        QVERIFY(tab.grid->columnWidth(1) > names + 150 && tab.link->width() > link + 50);
         m_f->window->resize(window);
     }
 

@@ -37,7 +37,14 @@ void whenOpen(std::function<void(W *)> act)
     timer->start(10);
 }
 
+// The old Access file in place of the catalogue (`old`), Tabrix-access.mdb
+// already there or not (`nameTaken`), the answer to the question, and how
+// the program ends (`status`; -1: it goes on).
+struct InPlace { QByteArray old; bool nameTaken; QString answer; int status; };
+
 } // namespace
+
+Q_DECLARE_METATYPE(InPlace)
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -114,16 +121,16 @@ private slots:
 
     void welcome_data()
     {
-        QTest::addColumn<QString>("action"); // a button's name, or "Escape"
+        // Named by the action: a button's name, or "Escape".
         QTest::addColumn<int>("zarpoEntries"); // -1: the program ends, nothing made
         for (const auto &[action, entries] : {std::pair{"bt_creer", 0}, {"bt_demo", 104}, {"bt_convertir", 3},
                                               {"bt_quitter", -1}, {"Escape", -1}})
-            QTest::newRow(action) << QString(action) << entries;
+            QTest::newRow(action) << entries;
     }
 
     void welcome()
     {
-        QFETCH(QString, action);
+        const QString action = QTest::currentDataTag();
         QFETCH(int, zarpoEntries);
         ProgramDir dir;
         const QString old = dir.file("ancien catalogue.mdb");
@@ -165,30 +172,25 @@ private slots:
 
     void accessFileInPlace_data()
     {
-        QTest::addColumn<QByteArray>("old");
-        QTest::addColumn<bool>("nameTaken"); // Tabrix-access.mdb is already there
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<int>("status"); // -1: the program goes on
+        QTest::addColumn<InPlace>("c");
         const QByteArray old = fileBytes(legacyFixture());
-        QTest::newRow("converted") << old << false << "Convertir" << -1;
-        QTest::newRow("kept name taken") << old << true << "Convertir" << -1;
-        QTest::newRow("failed") << old.left(39 * 4096) << false << "Convertir" << 1;
-        QTest::newRow("Quitter") << old << false << "Quitter" << 0;
+        QTest::newRow("converted") << InPlace{old, false, "Convertir", -1};
+        QTest::newRow("kept name taken") << InPlace{old, true, "Convertir", -1};
+        QTest::newRow("failed") << InPlace{old.left(39 * 4096), false, "Convertir", 1};
+        QTest::newRow("Quitter") << InPlace{old, false, "Quitter", 0};
     }
 
     void accessFileInPlace()
     {
-        QFETCH(QByteArray, old);
-        QFETCH(bool, nameTaken);
-        QFETCH(QString, answer);
-        QFETCH(int, status);
+        QFETCH(InPlace, c);
+        const auto &[old, nameTaken, answer, status] = c;
         ProgramDir dir;
         writeBytes(dir.catalogue(), old);
         if (nameTaken)
             writeBytes(dir.file("Tabrix-access.mdb"), "");
         const auto before = folderContent(dir.path());
         RecordingServices services;
-        whenOpen<QMessageBox>([answer](QMessageBox *box) {
+        whenOpen<QMessageBox>([answer = c.answer](QMessageBox *box) {
             for (QAbstractButton *button : box->buttons())
                 if (button->text() == answer)
                     QTest::mouseClick(button, Qt::LeftButton);
@@ -235,12 +237,10 @@ private slots:
         const QString folder = catalogueFolder(program);
         QCOMPARE(folder, QDir::homePath() + "/.local/share/Tabrix");
         RecordingServices services;
-        whenOpen<QDialog>(
-            [](QDialog *welcome) { QTest::mouseClick(welcome->findChild<QPushButton *>("bt_demo"), Qt::LeftButton); });
+        whenOpen<QDialog>([](QDialog *w) { QTest::mouseClick(w->findChild<QPushButton *>("bt_demo"), Qt::LeftButton); });
         int status = -1;
         QVERIFY(prepareCatalogue(folder, services, status));
-        QVERIFY(QFileInfo::exists(folder + "/Tabrix.mdb"));
-        QVERIFY(QDir(program).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QVERIFY(QFileInfo::exists(folder + "/Tabrix.mdb") && QDir(program).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 };
 

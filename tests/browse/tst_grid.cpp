@@ -46,6 +46,16 @@ void row(const QByteArray &tag, const QString &table, const QString &url, const 
     QTest::newRow(tag.constData()) << LoadCase{table, url, link, option, opened};
 }
 
+// One row for each list (by its id) and each of these values of `name`.
+void listRows(const char *name, std::initializer_list<int> values)
+{
+    QTest::addColumn<int>("list");
+    QTest::addColumn<int>(name);
+    for (const Category &category : categories())
+        for (const int value : values)
+            QTest::addRow("%s %d", qPrintable(category.table), value) << category.id << value;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(LoadCase)
@@ -59,14 +69,7 @@ public slots:
     void open(const QUrl &url) { m_opened << url; }
 
 private slots:
-    void headerSortsByColumn_data()
-    {
-        QTest::addColumn<int>("list");
-        QTest::addColumn<int>("column");
-        for (const Category &category : categories())
-            for (const int column : {0, 1, 2})
-                QTest::addRow("%s %d", qPrintable(category.table), column) << category.id << column;
-    }
+    void headerSortsByColumn_data() { listRows("column", {0, 1, 2}); }
 
     void headerSortsByColumn()
     {
@@ -122,14 +125,7 @@ private slots:
         QCOMPARE(grid.text(grid.row(), 0), QStringLiteral("003"));
     }
 
-    void scrollButtons_data()
-    {
-        QTest::addColumn<int>("list");
-        QTest::addColumn<int>("entries");
-        for (const int entries : {80, 0})
-            for (const Category &category : categories())
-                QTest::addRow("%s %d", qPrintable(category.table), entries) << category.id << entries;
-    }
+    void scrollButtons_data() { listRows("entries", {80, 0}); }
 
     // An entry near the end loaded by a click, then a hand-made change (on
     // an empty list, a number typed): the buttons only scroll.

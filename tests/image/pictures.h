@@ -126,10 +126,7 @@ struct PictureProgram : ProgramFixture {
         return image::existingImageWindow(window.get());
     }
 
-    bool scratchFilesGone() const
-    {
-        return QDir(dir.path()).entryList({"image_url*", "image2_url*"}, QDir::Files).isEmpty();
-    }
+    bool scratchFilesGone() const { return QDir(dir.path()).entryList({"image_url*", "image2_url*"}, QDir::Files).isEmpty(); }
 };
 
 inline bool hasPicture(const QLabel *label) { return !label->pixmap().isNull(); }

@@ -40,14 +40,10 @@ struct Showing {
     bool escape = false;
 };
 
-void shows(const char *tag, const QString &path, const QByteArray &body, QSize shown)
+void row(const char *tag, const QString &path, const QByteArray &body, QSize shown, const QString &notice = {},
+         const QByteArray &convert = {}, bool escape = false)
 {
-    QTest::newRow(tag) << Showing{path, body, {}, shown, {}};
-}
-
-void fails(const char *tag, const QString &path, const QByteArray &body, const QString &notice, const QByteArray &convert = {})
-{
-    QTest::newRow(tag) << Showing{path, body, convert, {}, notice};
+    QTest::newRow(tag) << Showing{path, body, convert, shown, notice, escape};
 }
 
 // A script that stands for ImageMagick in a temporary folder put first on the path.
@@ -91,37 +87,35 @@ Q_DECLARE_METATYPE(Opening)
 class TestImageDisplay : public QObject {
     Q_OBJECT
 private slots:
-    void init() { server = std::make_unique<PictureServer>(); }
-    void cleanup() { server.reset(); }
+    void init() { server = std::make_unique<PictureServer>(); } // the last test's server goes here
 
     void display_data()
     {
         QTest::addColumn<Showing>("c");
 
         const QByteArray picture = encodedPicture(900, 500, "JPG");
-        shows("large jpeg", "/zarpo/z007.jpg", encodedPicture(1600, 1200, "JPG"), {533, 400});
-        shows("wide png", "/melvi/m012.PNG", encodedPicture(2000, 500, "PNG"), {800, 200});
-        shows("small jpeg kept small", "/titres/v9.jpeg", encodedPicture(64, 64, "JPG"), {64, 64});
-        shows("blanks and accents", "/mon dossier/mon image été.jpg", picture, {720, 400});
-        shows("gif behind a jpg name", "/z1.jpg", magickPicture({"-size", "300x200", "xc:navy", "out.gif"}), {300, 200});
-        shows("webp", "/w.png", magickPicture({"-size", "300x200", "xc:navy", "out.webp"}), {300, 200});
+        row("large jpeg", "/zarpo/z007.jpg", encodedPicture(1600, 1200, "JPG"), {533, 400});
+        row("wide png", "/melvi/m012.PNG", encodedPicture(2000, 500, "PNG"), {800, 200});
+        row("small jpeg kept small", "/titres/v9.jpeg", encodedPicture(64, 64, "JPG"), {64, 64});
+        row("blanks and accents", "/mon dossier/mon image été.jpg", picture, {720, 400});
+        row("gif behind a jpg name", "/z1.jpg", magickPicture({"-size", "300x200", "xc:navy", "out.gif"}), {300, 200});
+        row("webp", "/w.png", magickPicture({"-size", "300x200", "xc:navy", "out.webp"}), {300, 200});
         // The first frame or page, navy; the second is white.
-        shows("animated gif", "/a.jpg", magickPicture({"-size", "300x200", "xc:navy", "xc:white", "out.gif"}), {300, 200});
-        shows("two-page tiff", "/deux.tif", magickPicture({"-size", "300x200", "xc:navy", "xc:white", "out.tif"}), {300, 200});
+        row("animated gif", "/a.jpg", magickPicture({"-size", "300x200", "xc:navy", "xc:white", "out.gif"}), {300, 200});
+        row("two-page tiff", "/deux.tif", magickPicture({"-size", "300x200", "xc:navy", "xc:white", "out.tif"}), {300, 200});
 
         const QString notPicture = QStringLiteral("Le lien ne mène pas à une image JPEG, PNG, GIF, WebP, BMP ou TIFF.");
-        fails("not found", "/absente.jpg", {}, "Image non téléchargée : le serveur a répondu 404.");
-        fails("web page", "/page.jpg", "<!DOCTYPE html><html><body>Bonjour</body></html>", notPicture);
-        fails("over the size bound", "/enorme.jpg", QByteArray::fromHex("ffd8ffe0") + QByteArray(1536 * 1024, '\0'),
-              "Image non téléchargée : l'image dépasse 1 Mo.");
-        fails("broken jpeg", "/cassee.jpg", QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(4000, 'x'),
-              "ImageMagick n'a pas pu réduire l'image.");
-        fails("no ImageMagick", "/z1.jpg", picture, "ImageMagick est introuvable : l'image ne peut pas être réduite.", "none");
-        fails("hanging ImageMagick", "/z1.jpg", picture, "La réduction de l'image a pris plus de 1 s.",
-              "#!/bin/sh\nexec sleep 120\n");
-        QTest::newRow("escape while downloading") << Showing{"/z1.jpg", {}, {}, {}, {}, true};
-        QTest::newRow("escape while shrinking")
-            << Showing{"/z1.jpg", picture, "#!/bin/sh\necho $$ > convert.pid\nexec sleep 120\n", {}, {}, true};
+        row("not found", "/absente.jpg", {}, {}, "Image non téléchargée : le serveur a répondu 404.");
+        row("web page", "/page.jpg", "<!DOCTYPE html><html><body>Bonjour</body></html>", {}, notPicture);
+        row("over the size bound", "/enorme.jpg", QByteArray::fromHex("ffd8ffe0") + QByteArray(1536 * 1024, '\0'), {},
+            "Image non téléchargée : l'image dépasse 1 Mo.");
+        row("broken jpeg", "/cassee.jpg", QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(4000, 'x'), {},
+            "ImageMagick n'a pas pu réduire l'image.");
+        row("no ImageMagick", "/z1.jpg", picture, {}, "ImageMagick est introuvable : l'image ne peut pas être réduite.", "none");
+        row("hanging ImageMagick", "/z1.jpg", picture, {}, "La réduction de l'image a pris plus de 1 s.",
+            "#!/bin/sh\nexec sleep 120\n");
+        row("escape while downloading", "/z1.jpg", {}, {}, {}, {}, true);
+        row("escape while shrinking", "/z1.jpg", picture, {}, {}, "#!/bin/sh\necho $$ > convert.pid\nexec sleep 120\n", true);
     }
 
     void display()
@@ -195,8 +189,7 @@ private slots:
             QCoreApplication::exec();
             return watcher.quits == 0 && !window->isVisible() && program.window->isVisible();
         };
-        QVERIFY(shows(Qt::darkBlue) && QFile::exists(program.dir.file("images/zarpo-007.jpg")));
-        QVERIFY(escape());
+        QVERIFY(shows(Qt::darkBlue) && QFile::exists(program.dir.file("images/zarpo-007.jpg")) && escape());
 
         server.reset();
         QCOMPARE(program.open(zarpo()), window); // the same window comes back
@@ -212,8 +205,7 @@ private slots:
         server = std::make_unique<PictureServer>(port);
         server->serve("/z.jpg", plain("xc:red"));
         QTest::mouseClick(window->refreshButton, Qt::LeftButton);
-        QVERIFY(shows(Qt::red) && window->keptNote->text().isEmpty());
-        QVERIFY(escape());
+        QVERIFY(shows(Qt::red) && window->keptNote->text().isEmpty() && escape());
 
         // Another program gives the entry a new link.
         server->serve("/autre.jpg", plain("xc:white"));
@@ -319,10 +311,9 @@ private slots:
         QCOMPARE(QDir(dir->file("copie/images")).entryList({"*.jpg"}, QDir::Files), keptFiles());
     }
 
-    void verdicts_data()
+    // Each link with its message, none when the link is fetched.
+    void verdicts()
     {
-        QTest::addColumn<QString>("link");
-        QTest::addColumn<QString>("message"); // empty when the link is fetched
         const QString gif = "Format GIF non supporté. ", extension = "Extension invalide.", invalid = "URL invalide.";
         // The last three characters decide, in any letter case: "jpeg" reads as "peg", "tiff" as "iff". A
         // browser's link is taken as it stands; only http and https are fetched; the forum's own links skip
@@ -338,17 +329,11 @@ private slots:
             {"http:///z001.jpg", invalid}, {"http://exemple fr/z001.jpg", invalid}, {" http://exemple.fr/z001.jpg", invalid},
             {forumPrefix() + "fr/files/z001.gif", {}}, {forumPrefix() + "fr/viewtopic.php?t=1234", {}},
             {"HTTPS://WWW.NORVANE.fr/z001.gif", gif}, {"http://www.norvane.fr/z001.webp", extension}};
-        for (const auto &[link, message] : rows)
-            QTest::newRow(qPrintable("«" + link + "»")) << link << message;
-    }
-
-    void verdicts()
-    {
-        QFETCH(QString, link);
-        QFETCH(QString, message);
-        const LinkVerdict verdict = checkLink(link);
-        QCOMPARE(verdict == LinkVerdict::Accepted, message.isEmpty());
-        QCOMPARE(verdictMessage(verdict), message);
+        for (const auto &[link, message] : rows) { // "«link» message", "+" when accepted
+            const LinkVerdict verdict = checkLink(link);
+            QCOMPARE("«" + link + "» " + verdictMessage(verdict) + (verdict == LinkVerdict::Accepted ? "+" : ""),
+                     "«" + link + "» " + message + (message.isEmpty() ? "+" : ""));
+        }
     }
 
     // Any number and any link are recorded as they stand, and the picture's

@@ -89,20 +89,6 @@ void updateCase(const char *tag, const QStringList &typed, const QString &messag
     QTest::newRow(tag) << UpdateCase{typed, message, gridRow, list, current, shown, extra, locale, answer};
 }
 
-// Another catalogue whose lists hold 11 entries, written over `path` in
-// place or put in its place.
-void putOtherCatalogue(const QString &path, bool inPlace)
-{
-    ProgramDir other;
-    createEmptyCatalogue(other.catalogue());
-    for (const Category &c : categories())
-        insertEntries(other.catalogue(), c, numberedEntries(11));
-    if (inPlace)
-        writeBytes(path, fileBytes(other.catalogue()));
-    else
-        QVERIFY(QFile::remove(path) && QFile::copy(other.catalogue(), path));
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(AddCase)
@@ -143,9 +129,8 @@ private slots:
         addCase("999 entries: full", input("999"),
             "La liste zarpo est pleine : elle compte déjà 999 entrées, le plus grand numéro possible sur 3 chiffres. "
             "Aucune entrée ne peut y être ajoutée.", 0, 999);
-        addCase("melvi word", input("x", "Lieu"), notNumeric("melvi"), 1, 5);
-        addCase("trunda word", input(""), notNumeric("trunda"), 2, 5);
-        addCase("titres word", input("?"), notNumeric("titres"), 3, 5);
+        for (const auto &[list, word, number] : {std::tuple{1, "melvi", "x"}, {2, "trunda", ""}, {3, "titres", "?"}})
+            addCase(word, input(number, "Lieu"), notNumeric(word), list, 5);
 
         // The apostrophe comes first, whatever else is wrong.
         addCase("apostrophe, empty number", {"", "", "O'Brien", "", ""}, apostrophe);
@@ -199,8 +184,7 @@ private slots:
                 expected[4].push_back({c.typed[2]});
             after = QStringList(5);
             // The new row is the current one, brought into view.
-            QCOMPARE(p.tab(category).grid->row(), int(grid.size()) - 1);
-            QVERIFY(rowInView(*p.tab(category).grid, int(grid.size()) - 1));
+            QVERIFY(p.tab(category).grid->row() == int(grid.size()) - 1 && rowInView(*p.tab(category).grid, int(grid.size()) - 1));
         } else {
             QCOMPARE(p.onlyMessage(), c.message);
             QCOMPARE(p.services.messages[0].icon, MessageIcon::Exclamation);
@@ -295,14 +279,12 @@ private slots:
             for (QStringList &r : expected[std::size_t(c.list)])
                 if (r[0] == c.typed[0]) // new authors are never recorded by "MAJ"; an empty link is "Non disponible"
                     r = stored(c.typed);
-            QCOMPARE(p.grid(category)[std::size_t(grid.row())], c.typed.mid(0, 3));
-            QCOMPARE(p.grid(category).size(), rows.size());
+            QVERIFY(p.grid(category).size() == rows.size() && p.grid(category)[std::size_t(grid.row())] == c.typed.mid(0, 3));
         } else {
             QCOMPARE(p.onlyMessage(), c.message.isEmpty() ? QStringLiteral("0 messages") : c.message);
             QVERIFY(p.services.messages.isEmpty() || p.services.messages[0].icon == MessageIcon::Exclamation);
             QCOMPARE(p.fields(category), c.typed);
-            QCOMPARE(grid.row(), c.current);
-            QVERIFY(p.grid(category) == rows);
+            QVERIFY(grid.row() == c.current && p.grid(category) == rows);
         }
         QVERIFY(p.tables() == expected);
     }
@@ -316,21 +298,18 @@ private slots:
         const QString changed = "un autre programme a modifié le catalogue depuis son affichage (la liste %1 compte "
                                 "maintenant 11 entrées, la grille en montre 12) ; rien n'a été écrit. Relancez Tabrix";
         for (const bool update : {false, true}) {
-            const QByteArray button = update ? "MAJ, " : "Ajouter, ";
+            const auto row = [update](const char *tag, const QByteArray &block, const QByteArray &lift, const QString &cause) {
+                QTest::addRow("%s, %s", update ? "MAJ" : "Ajouter", tag) << update << block << lift << cause;
+            };
             // No lower than the pages the file has.
-            QTest::newRow(button + "disk full") << update << QByteArray("PRAGMA max_page_count = 1")
-                                                << QByteArray("PRAGMA max_page_count = 1073741823") << "le disque est plein";
-            QTest::newRow(button + "a rule of the file refuses")
-                << update
-                << QByteArray("CREATE TEMP TRIGGER refuse BEFORE ") + (update ? "UPDATE ON main.titres" : "INSERT ON main.zarpo")
-                       + " BEGIN SELECT RAISE(ABORT, 'refusé'); END"
-                << QByteArray("DROP TRIGGER temp.refuse") << "une règle du catalogue (contrainte ajoutée au fichier) refuse";
-            QTest::newRow(button + "another catalogue written over it")
-                << update << QByteArray("copy") << QByteArray() << changed.arg(update ? "titres" : "zarpo");
-            QTest::newRow(button + "another catalogue put in its place")
-                << update << QByteArray("replace") << QByteArray()
-                << "déplacé, supprimé ou remplacé par un autre depuis le démarrage de Tabrix ; rien n'a été écrit. "
-                   "Relancez Tabrix";
+            row("disk full", "PRAGMA max_page_count = 1", "PRAGMA max_page_count = 1073741823", "le disque est plein");
+            row("a rule of the file refuses",
+                QByteArray("CREATE TEMP TRIGGER refuse BEFORE ") + (update ? "UPDATE ON main.titres" : "INSERT ON main.zarpo")
+                    + " BEGIN SELECT RAISE(ABORT, 'refusé'); END",
+                "DROP TRIGGER temp.refuse", "une règle du catalogue (contrainte ajoutée au fichier) refuse");
+            row("another catalogue written over it", "copy", {}, changed.arg(update ? "titres" : "zarpo"));
+            row("another catalogue put in its place", "replace", {},
+                "déplacé, supprimé ou remplacé par un autre depuis le démarrage de Tabrix ; rien n'a été écrit. Relancez Tabrix");
         }
     }
 
@@ -347,9 +326,17 @@ private slots:
         const QStringList typed{update ? "005" : "013", QString(20000, QLatin1Char('x')), "Nouvelle", "", ""};
         p.type(category, typed);
         const auto grid = p.grid(category);
-        if (block == "copy" || block == "replace")
-            putOtherCatalogue(p.dir.catalogue(), block == "copy");
-        else
+        if (block == "copy" || block == "replace") {
+            // Another catalogue whose lists hold 11 entries, written over the file or put in its place.
+            ProgramDir other;
+            createEmptyCatalogue(other.catalogue());
+            for (const Category &c : categories())
+                insertEntries(other.catalogue(), c, numberedEntries(11));
+            if (block == "copy")
+                writeBytes(p.dir.catalogue(), fileBytes(other.catalogue()));
+            else
+                QVERIFY(QFile::remove(p.dir.catalogue()) && QFile::copy(other.catalogue(), p.dir.catalogue()));
+        } else
             QCOMPARE(sqlite3_exec(p.window->catalogue().handle(), block, nullptr, nullptr, nullptr), SQLITE_OK);
         const auto before = p.tables();
         p.press(category, update);
@@ -357,9 +344,7 @@ private slots:
         verifySaid(p.onlyMessage(), {update ? "L'entrée n° 005 n'a pas été modifiée" : "L'entrée n° 013 n'a pas été enregistrée", cause});
         QVERIFY(p.services.messages.size() == 1 && p.services.messages[0].icon == MessageIcon::Critical);
         QCOMPARE(p.fields(category), typed); // the link boxes too
-        QCOMPARE(p.tab(category).grid->row(), 5);
-        QVERIFY(p.grid(category) == grid);
-        QVERIFY(p.tables() == before);
+        QVERIFY(p.tab(category).grid->row() == 5 && p.grid(category) == grid && p.tables() == before);
         if (lift.isEmpty())
             return;
         QCOMPARE(sqlite3_exec(p.window->catalogue().handle(), lift, nullptr, nullptr, nullptr), SQLITE_OK);
@@ -408,8 +393,7 @@ private slots:
                  "Annuler la MAJ du n° 005 dans la liste Vasquo ?\n\nL'entrée redeviendra « Corrigé » (auteur : Zoé) "
                  "au lieu de « Recorrigé » (auteur : Zoé).");
         QCOMPARE(p.grid(titres())[5], (QStringList{"005", "Énigme 5", "Zoé"}));
-        QVERIFY(p.services.messages.isEmpty());
-        QVERIFY(!tab.undoButton->isEnabled());
+        QVERIFY(p.services.messages.isEmpty() && !tab.undoButton->isEnabled());
         p.window.reset();
         QVERIFY(p.tables() == original); // the NULL links too
     }
@@ -431,8 +415,7 @@ private slots:
         QCOMPARE(p.services.questions,
                  QStringList{"Annuler l'ajout du n° 013 « Nouveau » (auteur : Ysolde) dans la liste Zarpo ?\n\n"
                              "L'entrée sera supprimée, ainsi que l'auteur « Ysolde » que cet ajout avait enregistré."});
-        QCOMPARE(int(p.grid(zarpo()).size()), fixtureEntries + 1);
-        QVERIFY(!tab.undoButton->isEnabled());
+        QVERIFY(int(p.grid(zarpo()).size()) == fixtureEntries + 1 && !tab.undoButton->isEnabled());
         QVERIFY2(p.services.messages.isEmpty(), qPrintable(p.services.lastText()));
         p.window.reset();
         QVERIFY(p.tables() == original); // the authors and the schema too

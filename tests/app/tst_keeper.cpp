@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolTip>
 
 using namespace tabrix;
@@ -296,6 +297,32 @@ private slots:
         QTRY_VERIFY(tab.grid->width() > grid.width() + 150 && tab.grid->height() > grid.height() + 150);
         QVERIFY(tab.grid->columnWidth(1) > names + 150 && tab.link->width() > link + 50);
         m_f->window->resize(window);
+    }
+
+    // A list shown down to its end stays so when the window shrinks.
+    void shrunkWindowKeepsTheEndInView()
+    {
+        ProgramFixture p(zarpo(), numberedEntries(80));
+        Grid &grid = *p.tab(zarpo()).grid;
+        const int height = grid.height();
+        QVERIFY(p.ok && rowInView(grid, 80));
+        p.window->resize(p.window->size() - QSize(0, 150));
+        QTRY_VERIFY(grid.height() < height - 100);
+        QVERIFY(rowInView(grid, 80));
+    }
+
+    // A long unbroken name in a question breaks, so that the box fits on the screen.
+    void longTextFitsItsBox()
+    {
+        int width = 0;
+        QTimer::singleShot(0, [&] {
+            if (QWidget *box = QApplication::activeModalWidget()) {
+                width = box->width();
+                box->close();
+            }
+        });
+        DesktopServices().ask(nullptr, "Annuler la MAJ du n° 005 « " + QString(220, u'x') + " » ?", "Oui", "Non");
+        QVERIFY2(width > 0 && width < QGuiApplication::primaryScreen()->availableGeometry().width(), qPrintable(QString::number(width)));
     }
 
     // A window's place is kept from one start to the next, or brought onto

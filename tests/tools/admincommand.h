@@ -45,8 +45,7 @@ inline ToolRun runProgram(const QString &program, const QStringList &arguments, 
         process.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program} + arguments);
     else
         process.start(program, arguments);
-    const bool ended = process.waitForFinished(180000) && process.exitStatus() == QProcess::NormalExit;
-    process.kill(); // does nothing once ended
+    const bool ended = process.waitForFinished(180000) && process.exitStatus() == QProcess::NormalExit; // else killed on leaving
     return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError()) + (ended ? QString() : process.errorString())};
 }

@@ -181,8 +181,7 @@ private slots:
         if (situation == "taken") // only the other program's file, untouched
             QVERIFY2(change.size() == 1 && change[0].endsWith("(-1)"), qPrintable(change.join(", ")));
         else if (situation == "/dev/full") // the result may be there, never a temporary file
-            for (const QString &path : change)
-                QVERIFY2(!path.contains("/.") && !path.startsWith('.'), qPrintable(path));
+            QVERIFY2(change.filter(QRegularExpression("(^|/)\\.")).isEmpty(), qPrintable(change.join(", ")));
         else
             QVERIFY2(change.isEmpty(), qPrintable(change.join(", ")));
     }
@@ -198,9 +197,8 @@ private slots:
                 Folder folder(command);
                 const Tree before = tree(folder.dir.path());
                 const int signal = std::array{SIGINT, SIGTERM, SIGHUP}[step % 3];
-                const ToolRun run = runAdmin(folder.arguments, {{"LD_PRELOAD=" TABRIX_INTERPOSE_PATH,
-                                                                 QStringLiteral("TABRIX_INTERRUPT_AT=%1").arg(step),
-                                                                 QStringLiteral("TABRIX_INTERRUPT_SIGNAL=%1").arg(signal)}});
+                const ToolRun run = runAdmin(folder.arguments, {{"LD_PRELOAD=" TABRIX_INTERPOSE_PATH, "TABRIX_INTERRUPT_AT=" + QString::number(step),
+                                                                 "TABRIX_INTERRUPT_SIGNAL=" + QString::number(signal)}});
                 const auto change = added(before, tree(folder.dir.path()));
                 if (step == 0)
                     whole = change;

@@ -67,9 +67,8 @@ struct Folder {
         QVERIFY(createSampleCatalogue(dir.catalogue()) && QFile::copy(legacyFixture(), dir.file("ancien.mdb")));
         target = dir.file(command == "export" ? "export" : "cible.mdb");
         const QString source = command == "import" ? dir.file("ancien.mdb") : dir.catalogue();
-        arguments = command == "check" ? QStringList{command, source}
-                    : command == "create" || command == "demo" ? QStringList{command, target}
-                                                               : QStringList{command, source, target};
+        arguments = QStringList{command} + (command == "create" || command == "demo" ? QStringList() : QStringList{source})
+                    + (command == "check" ? QStringList() : QStringList{target}); // what it reads, then what it writes
     }
 };
 

@@ -71,11 +71,8 @@ std::vector<SourceTable> catalogueWithZarpo(const Fields &numbers)
             list("trunda", refs("001")), list("titres", refs("001")), SourceTable{"auteurs", {"nom"}, {{text("Zoé")}}, {}}};
 }
 
-// How a duplicate's row is shown.
-QString shown(int line, const QString &ref)
-{
-    return QStringLiteral("\n    ligne %1 : « %2 », « Nom », « Zoé », sans valeur, texte vide").arg(line).arg(ref);
-}
+// How a duplicate's row is shown: its line, then its number.
+const QString shown = QStringLiteral("\n    ligne %1 : « %2 », « Nom », « Zoé », sans valeur, texte vide");
 
 // A text as Jet 4 stores it uncompressed (UCS-2); compressed texts are Latin-1.
 QByteArray ucs2(const QString &text) { return QStringEncoder(QStringConverter::Utf16LE)(text); }
@@ -168,9 +165,9 @@ private slots:
         row("one number, two spellings", "001|002|2",
             {notThree.arg(3).arg("2"), "zarpo : le numéro 002 est écrit de plusieurs façons : « 002 », « 2 »."});
         row("three times", "001|002|001|001", {},
-            {"zarpo : le numéro « 001 » figure 3 fois :" + shown(1, "001") + shown(3, "001") + shown(4, "001")});
+            {"zarpo : le numéro « 001 » figure 3 fois :" + shown.arg(1).arg("001") + shown.arg(3).arg("001") + shown.arg(4).arg("001")});
         row("text like a placeholder", "%3|%3", {notThree.arg(1).arg("%3"), notThree.arg(2).arg("%3")},
-            {"zarpo : le numéro « %3 » figure 2 fois :" + shown(1, "%3") + shown(2, "%3")});
+            {"zarpo : le numéro « %3 » figure 2 fois :" + shown.arg(1).arg("%3") + shown.arg(2).arg("%3")});
     }
 
     void checksNumbers()

@@ -20,6 +20,9 @@ namespace {
 // What the program says, on either output.
 QString said(const ToolRun &run) { return run.out + run.err; }
 
+// Fails, with what it said, unless the program ended well.
+void verifyRan(const ToolRun &run) { QVERIFY2(run.status == 0, qPrintable(said(run))); }
+
 const QString buildDir = QFileInfo(QStringLiteral(TABRIX_PROGRAM_PATH)).absolutePath();
 
 QStringList folderFiles(const QString &path) // sorted by name
@@ -63,8 +66,7 @@ private slots:
         // Blanks, accents, an apostrophe and the characters a command line
         // reserves (CMake itself installs into no folder with a backslash or a ";").
         const QDir prefix(m_root.filePath("Mes programmes/Tabrix l'été a$b\"c`d%e"));
-        const ToolRun installed = runProgram("cmake", {"--install", buildDir, "--prefix", prefix.path()});
-        QVERIFY2(installed.status == 0, qPrintable(said(installed)));
+        verifyRan(runProgram("cmake", {"--install", buildDir, "--prefix", prefix.path()}));
         QCOMPARE(folderFiles(prefix.path()), QStringList({"Fendrel.exe", "tabrix", "tabrix-admin", "tabrix.desktop", "tabrix.svg"}));
         for (const QString name : {"tabrix", "tabrix-admin", "Fendrel.exe"})
             QVERIFY2(QFileInfo(prefix.filePath(name)).isExecutable(), qPrintable(name));
@@ -74,9 +76,8 @@ private slots:
 
         // The installed tool works there, and installing again keeps the catalogue.
         const QString catalogue = prefix.filePath("Tabrix.mdb");
-        const ToolRun demo = runProgram(prefix.filePath("tabrix-admin"), {"demo", catalogue});
-        QVERIFY2(demo.status == 0, qPrintable(said(demo)));
-        QCOMPARE(runProgram(prefix.filePath("tabrix-admin"), {"check", catalogue}).status, 0);
+        verifyRan(runProgram(prefix.filePath("tabrix-admin"), {"demo", catalogue}));
+        verifyRan(runProgram(prefix.filePath("tabrix-admin"), {"check", catalogue}));
         const QByteArray before = fileBytes(catalogue);
         QCOMPARE(runProgram("cmake", {"--install", buildDir, "--prefix", prefix.path()}).status, 0);
         QVERIFY(fileBytes(catalogue) == before);
@@ -85,13 +86,12 @@ private slots:
     void debianPackage()
     {
         QTemporaryDir out;
-        const ToolRun packed = runProgram("cpack", {"-G", "DEB", "--config", buildDir + "/CPackConfig.cmake", "-B", out.path()});
-        QVERIFY2(packed.status == 0, qPrintable(said(packed)));
+        verifyRan(runProgram("cpack", {"-G", "DEB", "--config", buildDir + "/CPackConfig.cmake", "-B", out.path()}));
         const QStringList debs = QDir(out.path()).entryList({"*.deb"}, QDir::Files);
         QCOMPARE(debs.size(), 1);
         const QString deb = out.filePath(debs.first());
-        const ToolRun fields = runProgram("dpkg-deb", {"-f", deb, "Package", "Depends"});
-        verifySaid(fields.out, {"Package: tabrix\n", "libqt6widgets6", "libsqlite3-0", "imagemagick"});
+        const ToolRun fields = runProgram("dpkg-deb", {"-f", deb, "Package", "Depends", "Recommends"});
+        verifySaid(fields.out, {"Package: tabrix\n", "libqt6widgets6", "libsqlite3-0", "imagemagick", "qt6-translations-l10n"});
 
         const QString root = out.filePath("contenu");
         QCOMPARE(runProgram("dpkg-deb", {"-x", deb, root}).status, 0);
@@ -101,12 +101,9 @@ private slots:
         verifyDesktopFile(root + "/usr/share/applications/tabrix.desktop", "/opt/tabrix/tabrix", "tabrix");
 
         // Debian's own checker finds no error and no warning (the /opt placement is overridden, with its reason).
-        const ToolRun checked = runProgram("lintian", {"--fail-on", "error,warning", "--no-tag-display-limit", deb});
-        QVERIFY2(checked.status == 0, qPrintable(said(checked)));
-    }
+        verifyRan(runProgram("lintian", {"--fail-on", "error,warning", "--no-tag-display-limit", deb}));
 
-    void qtTextsInFrench()
-    {
+        // With Qt's French translation, which the package recommends, Qt's own texts are French.
         QVERIFY2(tabrix::installQtFrench(*qApp),
                  qPrintable("no qtbase_fr in " + QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
         const QDialogButtonBox buttons(QDialogButtonBox::Cancel); // a sample of Qt's own texts

@@ -39,14 +39,11 @@ inline ToolRun runProgram(const QString &program, const QStringList &arguments, 
         environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(options.workingDirectory);
-    if (!options.output.isEmpty())
-        process.setStandardOutputFile(options.output);
-    if (options.ordinaryUser && ::geteuid() == 0)
-        process.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program} + arguments);
-    else
-        process.start(program, arguments);
-    const bool ended = process.waitForFinished(180000) && process.exitStatus() == QProcess::NormalExit;
-    process.kill(); // does nothing once ended
+    process.setStandardOutputFile(options.output); // none: read below
+    const bool asNobody = options.ordinaryUser && ::geteuid() == 0;
+    process.start(asNobody ? "setpriv" : program,
+                  (asNobody ? QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program} : QStringList()) + arguments);
+    const bool ended = process.waitForFinished(180000) && process.exitStatus() == QProcess::NormalExit; // else killed on leaving
     return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError()) + (ended ? QString() : process.errorString())};
 }

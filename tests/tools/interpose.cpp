@@ -42,8 +42,8 @@ extern "C" int fdatasync(int fd) { return step<int (*)(int)>("fdatasync")(fd); }
 
 extern "C" int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags) noexcept
 {
-    using Rename = int (*)(int, const char *, int, const char *, unsigned);
-    return step<Rename>("renameat2")(fromDir, from, toDir, take(to), flags); // the step first, then the name taken
+    // The step first, then the name taken.
+    return step<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(fromDir, from, toDir, take(to), flags);
 }
 
 extern "C" int link(const char *from, const char *to) noexcept

@@ -10,15 +10,17 @@ namespace tabrix {
 
 namespace {
 
-// A box breaks its lines at spaces only: a long unbroken run (a name of
-// 200 x, a link) may break too, so that the box fits on the screen.
+// A box breaks its lines at spaces and after slashes only: a long run
+// without either (a name of 200 x) may break too, so that the box fits on
+// the screen. Paths and links, which break at their slashes, stay as
+// they are, for a user who copies them from the box.
 QString wrappable(const QString &text)
 {
     constexpr int longestRun = 60;
     QString shown;
     int run = 0;
     for (const QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
+        run = c.isSpace() || c == u'/' ? 0 : run + 1;
         if (run > longestRun) {
             shown += QChar(0x200B); // zero-width space
             run = 1;

@@ -214,14 +214,13 @@ namespace {
 // Shows the entry on its list's tab, highlighted, if the list's grid shows it.
 void jump(MainForm &form, const Category &category, int number)
 {
-    CategoryTab &tab = form.tab(category);
-    Grid &grid = *tab.grid;
+    Grid &grid = *form.tab(category).grid;
     const int row = rowOfNumber(grid, number);
     if (row == 0)
         return;
 
     // Changing the tab runs the tab-change handling first, which removes
-    // the previous highlight.
+    // the previous highlight and empties the fields.
     form.onglet->setCurrentIndex(category.tabIndex);
     if (form.onglet->currentIndex() != category.tabIndex)
         return; // the user kept what the fields hold
@@ -230,7 +229,6 @@ void jump(MainForm &form, const Category &category, int number)
     grid.setTopRow(row);
     grid.setJumpRow(row);
     grid.ignoreMouseForADoubleClick();
-    tab.clearFields();
 }
 
 } // namespace

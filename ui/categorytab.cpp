@@ -70,6 +70,15 @@ CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(pa
     auto *undoFilter = new ListUndoInEmptyHistory(this);
     for (QWidget *box : std::initializer_list<QWidget *>{number, name, author, author->lineEdit(), url, link})
         box->installEventFilter(undoFilter);
+
+    const QAbstractItemModel *model = grid->model();
+    connect(model, &QAbstractItemModel::modelReset, this, &CategoryTab::proposeNextNumber);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &CategoryTab::proposeNextNumber);
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &from, const QModelIndex &, const QList<int> &roles) {
+                if (from.column() == 0 && (roles.isEmpty() || roles.contains(Qt::DisplayRole)))
+                    proposeNextNumber();
+            });
 }
 
 void CategoryTab::makeFields()
@@ -184,7 +193,6 @@ void CategoryTab::clearFields()
         box->setText(QString());
     author->setEditText(QString());
     grid->setLoadedRow(0);
-    proposeNextNumber();
 }
 
 void CategoryTab::proposeNextNumber()
@@ -213,7 +221,6 @@ void CategoryTab::fillGrid(const std::vector<GridRow> &rows)
         texts.push_back({row.ref, row.name, row.author});
     grid->setRowTexts(std::move(texts));
     grid->setTopRow(grid->rows() - 1);
-    proposeNextNumber();
 }
 
 void CategoryTab::setAuthors(const std::vector<QString> &authors)

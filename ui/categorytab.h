@@ -47,9 +47,6 @@ public:
     // row is shown as loaded any more, and the number box proposes the next
     // number again.
     void clearFields();
-    // Shows the number after the largest in the grid as the number box's
-    // grey placeholder ("058"); none once the list is full.
-    void proposeNextNumber();
     // Writes the header texts and widths of the grid.
     void writeHeader();
     // Shows these entries in the grid, one row each, and scrolls to the end.
@@ -58,6 +55,10 @@ public:
     void setAuthors(const std::vector<QString> &authors);
 
 private:
+    // Shows the number after the largest in the grid as the number box's
+    // grey placeholder ("058"); none once the list is full. Run whenever the
+    // grid's numbers change, not at every emptying of the fields.
+    void proposeNextNumber();
     void makeFields();
     void makeButtons();
     void makeFrame();

@@ -24,10 +24,6 @@ namespace {
 constexpr int numberColumn = 0;
 constexpr int nameColumn = 1;
 constexpr int authorColumn = 2;
-// Left and vertically centred, the alignment of written number cells.
-constexpr Qt::Alignment numberAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-// The largest number of three digits.
-constexpr int largestNumber = 999;
 
 // What the user typed in the five edit fields, as typed.
 struct Typed {
@@ -89,11 +85,11 @@ std::optional<QString> addRefusal(const Typed &typed, const CategoryTab &tab)
     // The grid holds a header row and one row per entry: its row count is
     // the only number that can come next, up to the largest of 3 digits.
     const int expected = tab.grid->rows();
-    if (expected > largestNumber)
+    if (expected > highestEntryNumber)
         return QStringLiteral("La liste %1 est pleine : elle compte déjà %2 entrées, le plus grand numéro possible "
                               "sur 3 chiffres. Aucune entrée ne peut y être ajoutée.")
             .arg(tab.category().word)
-            .arg(largestNumber);
+            .arg(highestEntryNumber);
     if (leadingValue(typed.number) != double(expected))
         return QStringLiteral("Le numéro ne suit pas. Il doit être égal à %1").arg(expected);
     // " 58", "+58" or "58." have the right value but would be stored as a
@@ -170,7 +166,6 @@ Answer confirmOverwrite(Catalogue &catalogue, const CategoryTab &tab, const Type
 
 void writeGridRow(Grid &grid, int row, const QString &number, const QString &name, const QString &author)
 {
-    grid.setColumnAlignment(numberColumn, numberAlignment);
     grid.setText(row, numberColumn, number);
     grid.setText(row, nameColumn, name);
     grid.setText(row, authorColumn, author);

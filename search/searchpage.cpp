@@ -117,11 +117,7 @@ void SearchPage::build()
 
 void SearchPage::writeHeader()
 {
-    const std::pair<QString, int> columns[] = {{" N°", 500}, {" Nom", 3000}, {" Auteur", 1500}, {" Liste", 1000}};
-    for (int column = 0; column < 4; ++column) {
-        m_results->setText(0, column, columns[column].first);
-        m_results->setColumnWidth(column, pixels(columns[column].second));
-    }
+    m_results->setColumns({{" N°", pixels(500)}, {" Nom", pixels(3000)}, {" Auteur", pixels(1500)}, {" Liste", pixels(1000)}});
     m_results->setColumnHidden(3, true); // shown for a search of every list
 }
 

@@ -11,16 +11,6 @@ namespace tabrix::stats {
 
 namespace {
 
-void writeHeader(Grid &grid)
-{
-    grid.setText(0, 0, QStringLiteral("Auteur"));
-    grid.setColumnWidth(0, pixels(1500));
-    grid.setColumnAlignment(0, Qt::AlignLeft | Qt::AlignBottom);
-    grid.setText(0, 1, QStringLiteral("Posts"));
-    grid.setColumnWidth(1, pixels(700));
-    grid.setColumnAlignment(1, Qt::AlignCenter);
-}
-
 void showRanked(Grid &grid, std::vector<AuthorCount> counts)
 {
     rankAuthorCounts(counts);
@@ -41,7 +31,7 @@ StatsPage::StatsPage(QWidget *parent) : QWidget(parent)
     for (const Category &category : categories()) {
         auto *grid = new Grid(category.statsGrid(), 2, Grid::Look::Stats, this);
         m_grids[std::size_t(category.id)] = grid;
-        writeHeader(*grid);
+        grid->setColumns({{"Auteur", pixels(1500), Qt::AlignLeft | Qt::AlignBottom}, {"Posts", pixels(700), Qt::AlignCenter}});
         showCutTextsAsTips(grid);
         auto *caption = new QLabel(category.tabCaption, this);
         caption->setObjectName(category.statsGrid() + QStringLiteral("_label"));

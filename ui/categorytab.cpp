@@ -205,12 +205,7 @@ void CategoryTab::proposeNextNumber()
 
 void CategoryTab::writeHeader()
 {
-    grid->setText(0, 0, QStringLiteral(" N°"));
-    grid->setColumnWidth(0, pixels(500));
-    grid->setText(0, 1, QStringLiteral(" Nom"));
-    grid->setColumnWidth(1, pixels(2500));
-    grid->setText(0, 2, QStringLiteral(" Auteur"));
-    grid->setColumnWidth(2, pixels(1300));
+    grid->setColumns({{" N°", pixels(500)}, {" Nom", pixels(2500)}, {" Auteur", pixels(1300)}});
 }
 
 void CategoryTab::fillGrid(const std::vector<GridRow> &rows)

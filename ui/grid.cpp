@@ -334,6 +334,16 @@ void Grid::setTopRow(int row)
     scrollTo(m_model->index(dataRow, 0), QAbstractItemView::PositionAtTop);
 }
 
+void Grid::setColumns(const std::vector<Column> &columns)
+{
+    for (int column = 0; column < int(columns.size()); ++column) {
+        const Column &c = columns[std::size_t(column)];
+        m_model->setHeaderText(column, c.caption);
+        setColumnWidth(column, c.width);
+        m_model->setAlignment(column, c.alignment);
+    }
+}
+
 void Grid::ignoreMouseForADoubleClick()
 {
     m_mouseIgnored.setRemainingTime(QApplication::doubleClickInterval());

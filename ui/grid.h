@@ -5,7 +5,6 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QDeadlineTimer>
-#include <QHash>
 #include <QStringList>
 #include <QTableView>
 
@@ -106,7 +105,14 @@ public:
     // brought this grid up) must not land on whatever row is under it.
     void ignoreMouseForADoubleClick();
 
-    void setColumnAlignment(int column, Qt::Alignment alignment) { m_model->setAlignment(column, alignment); }
+    // A column's header caption, width in pixels and alignment.
+    struct Column {
+        QString caption;
+        int width;
+        Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    };
+    // Writes the header of the columns, from the first, in order.
+    void setColumns(const std::vector<Column> &columns);
     // Orders the data rows by the numbers in `column`, largest first; rows
     // whose cell is not a number go to the bottom.
     void sortNumericDescending(int column);

@@ -70,6 +70,7 @@ Status MainWindow::load()
 
     editing::attach(m_form, m_context);
     browse::attach(m_form, m_context);
+    stats::attach(m_form, m_context);
     search::attach(m_form, m_context);
     check::attach(m_form, m_context);
     keeper::attach(m_form, m_context);

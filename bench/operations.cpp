@@ -7,7 +7,6 @@
 #include "search/searchpage.h"
 #include "store/entrynumber.h"
 #include "stats/statspage.h"
-#include "stats/tabchange.h"
 #include "support/authorcountsreference.h"
 #include "store/french.h"
 #include "store/history.h"

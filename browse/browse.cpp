@@ -1,5 +1,4 @@
 #include "browse/browse.h"
-#include "ui/parts.h"
 
 #include "ui/busycursor.h"
 
@@ -7,6 +6,7 @@
 #include "image/image.h"
 #include "store/catalogue.h"
 #include "ui/mainform.h"
+#include "ui/parts.h"
 #include "ui/pendingedits.h"
 
 #include <QApplication>

@@ -1,6 +1,5 @@
 #include "search/searchpage.h"
 
-#include "stats/tabchange.h"
 #include "store/catalogue.h"
 #include "store/entrynumber.h"
 #include "store/french.h"
@@ -229,10 +228,8 @@ void jump(MainForm &form, const Category &category, int number)
 
 } // namespace
 
-void attach(MainForm &form, Context &context)
+void attach(MainForm &form, Context &)
 {
-    QObject::connect(form.onglet, &TabControl::currentChanged, form.window,
-                     [&form, &context](int) { stats::handleTabChange(form, context); });
     QObject::connect(form.search, &SearchPage::resultChosen, form.window,
                      [&form](const Category &category, int number) { jump(form, category, number); });
 }

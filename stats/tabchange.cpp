@@ -1,10 +1,11 @@
-#include "stats/tabchange.h"
-
 #include "stats/statspage.h"
 #include "store/stats.h"
 #include "ui/mainform.h"
+#include "ui/parts.h"
 
 namespace tabrix::stats {
+
+namespace {
 
 void handleTabChange(MainForm &form, Context &context)
 {
@@ -16,6 +17,14 @@ void handleTabChange(MainForm &form, Context &context)
 
     if (!failure.isEmpty())
         context.services->message(form.window, failure, MessageIcon::Critical);
+}
+
+} // namespace
+
+void attach(MainForm &form, Context &context)
+{
+    QObject::connect(form.onglet, &TabControl::currentChanged, form.window,
+                     [&form, &context](int) { handleTabChange(form, context); });
 }
 
 } // namespace tabrix::stats

@@ -19,8 +19,16 @@ namespace browse {
 void attach(MainForm &form, Context &context);
 }
 
+namespace stats {
+// What every change of the current tab does, whichever tab is left or
+// entered: empties the edit fields of the four lists, rebuilds the four
+// statistics grids from the catalogue and removes the highlight left by a
+// jump from the search.
+void attach(MainForm &form, Context &context);
+}
+
 namespace search {
-// The tab-change handling of `onglet` and the "Recherche" tab.
+// The jump from a result of the "Recherche" tab to its entry.
 void attach(MainForm &form, Context &context);
 }
 

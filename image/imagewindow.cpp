@@ -4,6 +4,7 @@
 #include "pictures/linkcheck.h"
 #include "pictures/shrink.h"
 #include "ui/grid.h"
+#include "ui/named.h"
 #include "ui/services.h"
 #include "ui/windowplace.h"
 
@@ -43,20 +44,6 @@ MessageIcon verdictIcon(LinkVerdict verdict)
 // The window's first size, in twips.
 constexpr int windowWidth = 12735;
 constexpr int windowHeight = 9030;
-
-QLabel *label(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *control = new QLabel(caption, parent);
-    control->setObjectName(name);
-    return control;
-}
-
-QLineEdit *textBox(const QString &name, QWidget *parent)
-{
-    auto *control = new QLineEdit(parent);
-    control->setObjectName(name);
-    return control;
-}
 
 QHBoxLayout *row(std::initializer_list<std::pair<QWidget *, int>> controls)
 {
@@ -102,7 +89,7 @@ ImageWindow::ImageWindow(QWidget *mainWindow)
     setAttribute(Qt::WA_QuitOnClose, false);
 
     // The picture takes what the window gives it and stays in its middle.
-    picture = label(QStringLiteral("Picture1"), QString(), this);
+    picture = named(new QLabel(QString(), this), QStringLiteral("Picture1"));
     picture->setAlignment(Qt::AlignCenter);
     picture->setWordWrap(true);
     picture->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
@@ -113,21 +100,21 @@ ImageWindow::ImageWindow(QWidget *mainWindow)
     refreshButton = new QPushButton(QStringLiteral("Actualiser"), this);
     refreshButton->setObjectName(QStringLiteral("bt_actualiser"));
     connect(refreshButton, &QPushButton::clicked, this, &ImageWindow::refresh);
-    keptNote = label(QStringLiteral("lbl_garde"), QString(), this);
+    keptNote = named(new QLabel(QString(), this), QStringLiteral("lbl_garde"));
 
-    ref = textBox(QStringLiteral("lbl_ref"), this);
+    ref = named(new QLineEdit(this), QStringLiteral("lbl_ref"));
     ref->setMaximumWidth(pixels(675));
-    name = textBox(QStringLiteral("lbl_nom"), this);
-    link = textBox(QStringLiteral("txt_lien"), this);
-    forumLink = textBox(QStringLiteral("txt_lien_nrv"), this);
+    name = named(new QLineEdit(this), QStringLiteral("lbl_nom"));
+    link = named(new QLineEdit(this), QStringLiteral("txt_lien"));
+    forumLink = named(new QLineEdit(this), QStringLiteral("txt_lien_nrv"));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(pixels(120), pixels(180), pixels(120), pixels(120));
     layout->addWidget(picture, 1);
     layout->addLayout(row({{showButton, 0}, {refreshButton, 0}, {keptNote, 1}}));
-    layout->addLayout(row({{label(QStringLiteral("Label1"), QStringLiteral("Ref : "), this), 0}, {ref, 0},
-                           {label(QStringLiteral("Label2"), QStringLiteral("Nom :"), this), 0}, {name, 3}, {link, 5}}));
-    auto *forum = row({{label(QStringLiteral("Label3"), QStringLiteral("Lien Norvane"), this), 0}, {forumLink, 1}});
+    layout->addLayout(row({{named(new QLabel(QStringLiteral("Ref : "), this), QStringLiteral("Label1")), 0}, {ref, 0},
+                           {named(new QLabel(QStringLiteral("Nom :"), this), QStringLiteral("Label2")), 0}, {name, 3}, {link, 5}}));
+    auto *forum = row({{named(new QLabel(QStringLiteral("Lien Norvane"), this), QStringLiteral("Label3")), 0}, {forumLink, 1}});
     forum->addStretch(1);
     layout->addLayout(forum);
     rememberPlace(this, QStringLiteral("image"));

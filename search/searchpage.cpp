@@ -5,6 +5,7 @@
 #include "store/french.h"
 #include "ui/celltips.h"
 #include "ui/mainform.h"
+#include "ui/named.h"
 #include "ui/parts.h"
 
 #include <QApplication>
@@ -26,13 +27,6 @@ QString noneFound() { return QStringLiteral("0 élément trouvé."); }
 QString foundCount(int count)
 {
     return QStringLiteral("%1 élément(s) trouvé(s).").arg(count);
-}
-
-template <typename T>
-T *named(T *widget, const QString &name)
-{
-    widget->setObjectName(name);
-    return widget;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "store/category.h"
 #include "ui/celltips.h"
 #include "ui/grid.h"
+#include "ui/named.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -33,8 +34,7 @@ StatsPage::StatsPage(QWidget *parent) : QWidget(parent)
         m_grids[std::size_t(category.id)] = grid;
         grid->setColumns({{"Auteur", pixels(1500), Qt::AlignLeft | Qt::AlignBottom}, {"Posts", pixels(700), Qt::AlignCenter}});
         showCutTextsAsTips(grid);
-        auto *caption = new QLabel(category.tabCaption, this);
-        caption->setObjectName(category.statsGrid() + QStringLiteral("_label"));
+        auto *caption = named(new QLabel(category.tabCaption, this), category.statsGrid() + QStringLiteral("_label"));
         const int row = (category.id / 2) * 2;
         layout->addWidget(caption, row, category.id % 2);
         layout->addWidget(grid, row + 1, category.id % 2);

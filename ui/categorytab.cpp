@@ -1,6 +1,7 @@
 #include "ui/categorytab.h"
 
 #include "store/entrynumber.h"
+#include "ui/named.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,13 +21,6 @@
 namespace tabrix {
 
 namespace {
-
-QLineEdit *lineEdit(const QString &name, QWidget *parent)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    return edit;
-}
 
 // Ctrl+Z in a box with nothing of its own to undo is the list's undo,
 // which the box would otherwise take for itself.
@@ -50,8 +44,7 @@ public:
 
 QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
 {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
+    auto *b = named(new QPushButton(caption, parent), name);
     b->setAutoDefault(false);
     return b;
 }
@@ -83,9 +76,9 @@ CategoryTab::CategoryTab(const Category &category, QWidget *parent) : QWidget(pa
 
 void CategoryTab::makeFields()
 {
-    number = lineEdit(m_category.numberBox(), this);
+    number = named(new QLineEdit(this), m_category.numberBox());
     number->setMaximumWidth(60);
-    name = lineEdit(m_category.nameBox(), this);
+    name = named(new QLineEdit(this), m_category.nameBox());
     author = new QComboBox(this);
     author->setObjectName(m_category.authorBox());
     author->setEditable(true);
@@ -94,8 +87,8 @@ void CategoryTab::makeFields()
     // typed: completion, and the combo box's matching with it, heed the case.
     author->completer()->setCaseSensitivity(Qt::CaseSensitive);
     author->setMaxVisibleItems(20);
-    url = lineEdit(m_category.urlBox(), this);
-    link = lineEdit(m_category.linkBox(), this);
+    url = named(new QLineEdit(this), m_category.urlBox());
+    link = named(new QLineEdit(this), m_category.linkBox());
 }
 
 void CategoryTab::makeButtons()
